@@ -1,0 +1,15 @@
+# A libFuzzer target, run by ctest (label fuzz) for FUZZ_SECONDS (default 20)
+# with a seed corpus from tests/fuzz/corpus/<name> when that folder exists.
+function(morvatel_fuzz_target name)
+    add_executable(${name} ${ARGN})
+    target_link_libraries(${name} PRIVATE morvatel_core)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
+    set(seeds "")
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/corpus/${name})
+        set(seeds "'${CMAKE_CURRENT_SOURCE_DIR}/corpus/${name}'")
+    endif()
+    add_test(NAME ${name}
+        COMMAND sh -c "mkdir -p '${work}' && exec '$<TARGET_FILE:${name}>' -max_total_time=\${FUZZ_SECONDS:-20} -timeout=10 -rss_limit_mb=2048 '${work}' ${seeds}")
+    set_tests_properties(${name} PROPERTIES LABELS fuzz)
+endfunction()

@@ -1,0 +1,1 @@
+target_sources(morvatel_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/LocalDateTime.cpp ${CMAKE_CURRENT_LIST_DIR}/LocalDateTime.h ${CMAKE_CURRENT_LIST_DIR}/SettingsRecord.h)
