@@ -19,4 +19,10 @@ std::string UserConfigFolder();
 // Creates the folder and its parents; false when that is not possible.
 bool Create(const std::string& folder);
 
+// The folder that holds Morvatel.ini and Morvatel.log (modINI::DataFolder
+// for this machine). The user configuration folder is created when it is the
+// one chosen; if that fails it is still returned, and saving then fails
+// quietly as for any folder that cannot be written.
+std::string DataFolder();
+
 } // namespace ProgramFolder

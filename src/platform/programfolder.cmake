@@ -3,4 +3,5 @@ if(WIN32)
 else()
     target_sources(morvatel_platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/programfolder_linux.cpp)
 endif()
-target_sources(morvatel_platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/ProgramFolder.h)
+target_sources(morvatel_platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/ProgramFolder.h
+    ${CMAKE_CURRENT_LIST_DIR}/programfolder.cpp)

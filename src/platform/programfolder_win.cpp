@@ -18,7 +18,8 @@ std::string ExecutableFolder() {
 bool IsWritable(const std::string& folder) {
     // Windows has no reliable access() for folders: try to create a file.
     const std::filesystem::path probe =
-        std::filesystem::path(folder) / ("morvatel-write-test-" + std::to_string(GetCurrentProcessId()));
+        std::filesystem::path(folder) /
+        ("morvatel-write-test-" + std::to_string(GetCurrentProcessId()));
     HANDLE h = CreateFileW(probe.wstring().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
@@ -30,7 +31,8 @@ bool IsWritable(const std::string& folder) {
 
 std::string UserConfigFolder() {
     wchar_t buffer[MAX_PATH * 4];
-    const DWORD n = GetEnvironmentVariableW(L"APPDATA", buffer, static_cast<DWORD>(std::size(buffer)));
+    const DWORD n =
+        GetEnvironmentVariableW(L"APPDATA", buffer, static_cast<DWORD>(std::size(buffer)));
     if (n == 0 || n >= std::size(buffer)) {
         return ExecutableFolder();
     }

@@ -1,0 +1,23 @@
+#include "platform/TextCodec.h"
+
+#include "app/ProfileFile.h"
+
+namespace TextCodec {
+
+std::string FileTextToUtf8(std::string_view fileText) {
+    return std::string(fileText);
+}
+
+std::string Utf8ToFileText(std::string_view utf8) {
+    return std::string(utf8);
+}
+
+std::size_t FileTextPrefix(std::string_view fileText, std::size_t maxBytes) {
+    return ProfileFile::Utf8PrefixLength(fileText, maxBytes);
+}
+
+const modINI::FileEncoding& SettingsEncoding() {
+    return modINI::Utf8Encoding();
+}
+
+} // namespace TextCodec

@@ -1,0 +1,162 @@
+// Arbitrary bytes as a settings file, and arbitrary values written into it.
+// Checks what a user relies on: a written value reads back (cut at 99 bytes
+// on a character boundary), nothing else changes meaning, every foreign line
+// survives in order, and loading then saving settles after one round.
+#include "app/ProfileFile.h"
+#include "app/modINI.h"
+#include "app/modMain.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr std::string_view kSection = modINI::kSection;
+constexpr std::string_view kOther = "Other";
+const char* const kKeys[] = {"Blink", "blink", "DateFormat", "NTP_Server", "XPosR", "K", ""};
+
+// Names the broken invariant's line before stopping.
+void Check(bool ok, int line = __builtin_LINE()) {
+    if (!ok) {
+        std::fprintf(stderr, "invariant at line %d broken\n", line);
+        std::abort();
+    }
+}
+
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
+std::vector<std::string_view> Segments(std::string_view text) {
+    std::vector<std::string_view> out;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t lf = text.find('\n', pos);
+        if (lf == std::string_view::npos) {
+            out.push_back(text.substr(pos));
+            break;
+        }
+        out.push_back(text.substr(pos, lf - pos));
+        pos = lf + 1;
+    }
+    return out;
+}
+
+// Could this line be the one a write of key replaced?
+bool MayBeKeyLine(std::string_view line, const std::string& lowerKey) {
+    std::string l = Lower(line);
+    std::size_t i = l.find_first_not_of(" \t\r\v\f");
+    if (i == std::string::npos || l.compare(i, lowerKey.size(), lowerKey) != 0) {
+        return false;
+    }
+    i = l.find_first_not_of(" \t\r\v\f", i + lowerKey.size());
+    return i != std::string::npos && l[i] == '=';
+}
+
+std::string Sanitised(std::string_view value) {
+    std::string v(value);
+    for (char& c : v) {
+        if (c == '\r' || c == '\n' || c == '\0') {
+            c = ' ';
+        }
+    }
+    return v;
+}
+
+std::string SaveOnce(const std::string& content) {
+    SettingsRecord s;
+    modMain::LoadSettingsFrom(s, content);
+    const modMain::WindowPosition w{100, 50, 1000, 500};
+    return modINI::RenderSettings(content, modMain::SettingsEntries(s, w));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider in(data, size);
+    const std::string content = in.ConsumeRandomLengthString(4096);
+    std::vector<ProfileFile::Entry> entries;
+    const std::size_t count = in.ConsumeIntegralInRange<std::size_t>(0, 4);
+    for (std::size_t i = 0; i < count; ++i) {
+        const char* key = kKeys[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kKeys) - 2)];
+        entries.push_back({key, in.ConsumeRandomLengthString(200)});
+    }
+
+    const std::string out = ProfileFile::Write(content, kSection, entries, "\n");
+
+    // Each key reads back as its last write, and through the key layer as the
+    // first 99 bytes, never ending inside a character.
+    for (const char* key : kKeys) {
+        const std::string lowerKey = Lower(key);
+        const ProfileFile::Entry* last = nullptr;
+        for (const ProfileFile::Entry& e : entries) {
+            if (Lower(e.key) == lowerKey) {
+                last = &e;
+            }
+        }
+        const std::string now = ProfileFile::Read(out, kSection, key);
+        if (last != nullptr) {
+            const std::string expected = Sanitised(last->value);
+            Check(now == expected);
+            const std::size_t cut = ProfileFile::Utf8PrefixLength(expected, modINI::kValueBytes);
+            Check(cut <= modINI::kValueBytes);
+            Check(modINI::ReadSettingFrom(out, key, "") == expected.substr(0, cut));
+        } else {
+            Check(now == ProfileFile::Read(content, kSection, key));
+        }
+        Check(ProfileFile::Read(out, kOther, key) == ProfileFile::Read(content, kOther, key));
+    }
+
+    // Every line not possibly replaced survives byte for byte, in order. A
+    // last line without a line ending may have been given one.
+    std::vector<std::string> written;
+    for (const ProfileFile::Entry& e : entries) {
+        written.push_back(Lower(e.key));
+    }
+    const std::vector<std::string_view> before = Segments(content);
+    const std::vector<std::string_view> after = Segments(out);
+    const bool openEnd = !content.empty() && content.back() != '\n';
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        const std::string_view line = before[i];
+        bool replaceable = false;
+        for (const std::string& k : written) {
+            replaceable = replaceable || MayBeKeyLine(line, k);
+        }
+        if (replaceable) {
+            continue;
+        }
+        const bool last = openEnd && i + 1 == before.size();
+        const auto matches = [&](std::string_view candidate) {
+            return candidate == line ||
+                   (last && candidate.size() == line.size() + 1 &&
+                    candidate.substr(0, line.size()) == line && candidate.back() == '\r');
+        };
+        while (at < after.size() && !matches(after[at])) {
+            ++at;
+        }
+        Check(at < after.size());
+        ++at;
+    }
+
+    // Writing the same again changes nothing.
+    Check(ProfileFile::Write(out, kSection, entries, "\n") == out);
+
+    // Loading and saving the whole record settles after one round.
+    const std::string once = SaveOnce(content);
+    Check(SaveOnce(once) == once);
+    return 0;
+}
