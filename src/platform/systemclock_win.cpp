@@ -1,0 +1,37 @@
+#include "platform/SystemClock.h"
+
+#include "sync/modNTP.h"
+
+#include <windows.h>
+
+namespace SystemClock {
+
+namespace {
+// Per window: a hung window is skipped instead of freezing the clock.
+constexpr UINT kBroadcastTimeoutMs = 1000;
+} // namespace
+
+bool Set(const modNTP::SystemTimeFields& utc) {
+    if (!modNTP::IsValidSystemTime(utc)) {
+        return false;
+    }
+    SYSTEMTIME st{};
+    st.wYear = utc.Year;
+    st.wMonth = utc.Month;
+    st.wDayOfWeek = 0;
+    st.wDay = utc.Day;
+    st.wHour = utc.Hour;
+    st.wMinute = utc.Minute;
+    st.wSecond = utc.Second;
+    st.wMilliseconds = utc.Milliseconds;
+    // SetSystemTime enables SE_SYSTEMTIME_NAME itself for the call.
+    return ::SetSystemTime(&st) != FALSE;
+}
+
+void BroadcastTimeChange() {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, WM_TIMECHANGE, 0, 0, SMTO_ABORTIFHUNG, kBroadcastTimeoutMs,
+                        &result);
+}
+
+} // namespace SystemClock
