@@ -1,0 +1,10 @@
+target_sources(morvatel_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/ResumeWatchHook.cpp ${CMAKE_CURRENT_LIST_DIR}/ResumeWatchHook.h)
+if(MORVATEL_GUI)
+    target_sources(morvatel_gui PRIVATE ${CMAKE_CURRENT_LIST_DIR}/ResumeWatch.h)
+    if(WIN32)
+        target_sources(morvatel_gui PRIVATE ${CMAKE_CURRENT_LIST_DIR}/ResumeWatch_win.cpp)
+    else()
+        target_sources(morvatel_gui PRIVATE ${CMAKE_CURRENT_LIST_DIR}/ResumeWatch_linux.cpp)
+    endif()
+endif()
