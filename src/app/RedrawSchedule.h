@@ -1,0 +1,21 @@
+#pragma once
+
+#include "app/LocalDateTime.h"
+#include "app/SettingsRecord.h"
+
+// When the clock face needs its next frame. Waking the program a dozen times
+// a second for a face that changes once a minute (or twice a second while the
+// colon blinks) costs more CPU than everything else it does, so the redraw
+// timer sleeps until the face can next look different, rechecking at least
+// every second so that settings changes and clock steps show promptly.
+namespace RedrawSchedule {
+
+// Milliseconds from now (>= 1) until the next colon edge when blinking, or
+// the next minute of the displayed time, whichever comes first.
+int UntilNextChange(const LocalDateTime& now, const SettingsRecord& s);
+
+// The wait before the next frame for a redraw interval > 0: never shorter
+// than drawInterval, and no longer than a second unless drawInterval is.
+int NextDelay(const LocalDateTime& now, const SettingsRecord& s, int drawInterval);
+
+} // namespace RedrawSchedule

@@ -1,0 +1,161 @@
+#include "app/frmMain.h"
+#include "app/modMain.h"
+#include "app/modMainApp.h"
+#include "display/FaceLayout.h"
+#include "ui/frmMenus.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include "RowName.h"
+
+#include <string>
+
+namespace {
+
+struct MenuFixture {
+    QTemporaryDir folder;
+    std::string settingsPath = folder.filePath(QStringLiteral("Morvatel.ini")).toStdString();
+    SettingsRecord settings;
+    frmMain form{settings};
+    frmMenus menus{settings, form};
+    int syncs = 0;
+    int exits = 0;
+
+    MenuFixture() {
+        form.SetLocalClock([] { return LocalDateTime{2005, 6, 17, 13, 45, 0, 900}; });
+        form.SetActions(frmMain::Actions{{}, {}, [this] { ++exits; }});
+        form.LoadBodyPicture();
+        form.move(256, 512);
+        menus.SetCommands(frmMenus::Commands{
+            [this] { ++syncs; },
+            [this] { modMain::SaveSettingsFor(settings, form, settingsPath); },
+            {},
+            {},
+            [] {},
+        });
+        menus.SyncCheckMarks();
+    }
+
+    SettingsRecord Saved() const {
+        SettingsRecord r;
+        modMain::LoadSettings(r, settingsPath);
+        return r;
+    }
+};
+
+struct ToggleRow {
+    const char* name;
+    QAction* frmMenus::*item;
+    bool SettingsRecord::*flag;
+    bool initial;
+};
+
+class Toggle : public ::testing::TestWithParam<ToggleRow> {};
+
+TEST_P(Toggle, UpdatesCheckMarkRecordAndFileAndTwiceRestores) {
+    const ToggleRow& row = GetParam();
+    MenuFixture f;
+    f.settings.*row.flag = row.initial;
+    f.menus.SyncCheckMarks();
+    QAction* item = f.menus.*row.item;
+    ASSERT_EQ(item->isChecked(), row.initial);
+
+    item->trigger();
+    EXPECT_EQ(f.settings.*row.flag, !row.initial);
+    EXPECT_EQ(item->isChecked(), !row.initial);
+    const SettingsRecord once = f.Saved();
+    EXPECT_EQ(once.*row.flag, !row.initial);
+    // The save also records where the window stands.
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    EXPECT_DOUBLE_EQ(once.XPosR, 256.0 / screen.width());
+    EXPECT_DOUBLE_EQ(once.YPosR, 512.0 / screen.height());
+
+    item->trigger();
+    EXPECT_EQ(f.settings.*row.flag, row.initial);
+    EXPECT_EQ(item->isChecked(), row.initial);
+    EXPECT_EQ(f.Saved().*row.flag, row.initial);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Items, Toggle,
+    ::testing::Values(
+        ToggleRow{"BlinkFromOff", &frmMenus::mnuBlink, &SettingsRecord::Blink, false},
+        ToggleRow{"BlinkFromOn", &frmMenus::mnuBlink, &SettingsRecord::Blink, true},
+        ToggleRow{"TopMostFromOn", &frmMenus::mnuTopMost, &SettingsRecord::TopMost, true},
+        ToggleRow{"TopMostFromOff", &frmMenus::mnuTopMost, &SettingsRecord::TopMost, false}),
+    RowName<ToggleRow>);
+
+bool ColonLit(const frmMain& form) {
+    // The middle of the upper dot: yellow-green when lit, dark grey when not.
+    const QRgb p =
+        form.picBody->Image().pixel(FaceLayout::kColonFaceX + 2, FaceLayout::kFaceY + 11);
+    return qGreen(p) > 0xc0;
+}
+
+TEST(Toggle, BlinkRedrawsTheColonAtOnce) {
+    MenuFixture f; // the clock stands at .900 s: past the lit part of a blink
+    f.form.DrawClockFace(false);
+    ASSERT_TRUE(ColonLit(f.form));
+    f.menus.mnuBlink->trigger();
+    EXPECT_FALSE(ColonLit(f.form)) << "no tick needed";
+    f.menus.mnuBlink->trigger();
+    EXPECT_TRUE(ColonLit(f.form));
+}
+
+TEST(Toggle, BlinkBringsTheNextWakeUpForwardToTheColonEdge) {
+    MenuFixture f;
+    f.form.SetLocalClock([] { return LocalDateTime{2005, 6, 17, 13, 45, 10, 100}; });
+    f.form.DrawClockFace(false);
+    EXPECT_EQ(f.form.tmrClockDraw->interval(), 1000) << "a steady face rechecks each second";
+    f.menus.mnuBlink->trigger();
+    EXPECT_EQ(f.form.tmrClockDraw->interval(), 651) << "the colon goes out at .750";
+    EXPECT_TRUE(f.form.tmrClockDraw->isActive());
+}
+
+TEST(Toggle, TopMostMovesTheWindowBetweenTheBands) {
+    MenuFixture f;
+    f.form.show();
+    f.settings.TopMost = false;
+    f.menus.mnuTopMost->trigger();
+    EXPECT_TRUE(f.form.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(f.form.isVisible()) << "no re-creation of the window";
+    f.menus.mnuTopMost->trigger();
+    EXPECT_FALSE(f.form.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_FALSE(f.form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST(Commands, ExitWaitsForTheExitTimer) {
+    MenuFixture f;
+    f.menus.mnuExit->trigger();
+    EXPECT_EQ(f.exits, 0);
+    EXPECT_TRUE(f.form.tmrExit->isActive());
+    EXPECT_TRUE(QTest::qWaitFor([&f] { return f.exits != 0; }, 2000));
+    EXPECT_EQ(f.exits, 1);
+    EXPECT_FALSE(f.form.tmrExit->isActive());
+}
+
+TEST(Commands, ARightReleaseOnTheClockOpensThisMenu) {
+    MenuFixture f;
+    f.form.SetActions(frmMain::Actions{{}, [&f](const QPoint& at) { f.menus.ShowAt(at); }, {}});
+    f.form.show();
+    const QPoint local(50, 20);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(local),
+                        QPointF(f.form.mapToGlobal(local)), Qt::RightButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(f.form.picBody, &release);
+    EXPECT_TRUE(f.menus.mnuMenus->isVisible());
+    EXPECT_EQ(f.menus.mnuMenus->activeAction(), nullptr) << "no default item";
+    f.menus.mnuMenus->close();
+}
+
+} // namespace
