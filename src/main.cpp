@@ -1,10 +1,12 @@
 #include "app/modMainApp.h"
+#include "platform/GraphicalSession.h"
 #include "sync/CommandLine.h"
 
 #include <QApplication>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -22,19 +24,17 @@ int main(int argc, char* argv[]) {
         return CommandLine::Run(options);
     }
 #ifndef _WIN32
-    // QApplication would abort without a display; say so in plain words.
-    if (!Present("DISPLAY") && !Present("WAYLAND_DISPLAY") && !Present("QT_QPA_PLATFORM")) {
-        std::fputs("morvatel: no display found (DISPLAY and WAYLAND_DISPLAY are unset); "
-                   "the clock needs a graphical session\n",
-                   stderr);
-        return 1;
-    }
     // The clock places itself and stays on top, which a Wayland client may
     // not do; XWayland lets it.
     if (Present("WAYLAND_DISPLAY") && !Present("QT_QPA_PLATFORM") && Present("DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
 #endif
+    std::string reason;
+    if (!GraphicalSession::Available(reason)) {
+        std::fprintf(stderr, "morvatel: %s\n", reason.c_str());
+        return 1;
+    }
     QApplication app(argc, argv);
     modMain::StartApplication(modMain::StartOptions{options.dryRun});
     const int status = QApplication::exec();

@@ -97,12 +97,16 @@ class ClockWindow(unittest.TestCase):
             s.stop(first)
 
     def test_without_a_display_one_line_and_a_failure(self):
-        env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": "/nonexistent"}
-        result = subprocess.run([PROGRAM], env=env, capture_output=True, timeout=30)
-        self.assertNotEqual(result.returncode, 0)
-        lines = result.stderr.decode().strip().splitlines()
-        self.assertEqual(len(lines), 1, lines)
-        self.assertIn("display", lines[0])
+        base = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": "/nonexistent"}
+        for name, extra in (("no DISPLAY", {}),
+                            ("unreachable DISPLAY", {"DISPLAY": ":987"})):
+            with self.subTest(name):
+                result = subprocess.run([PROGRAM], env={**base, **extra},
+                                        capture_output=True, timeout=30)
+                self.assertEqual(result.returncode, 1)
+                lines = result.stderr.decode().strip().splitlines()
+                self.assertEqual(len(lines), 1, lines)
+                self.assertIn("display", lines[0])
 
     def test_menu_toggle_and_exit_by_keyboard(self):
         with h.Session(PROGRAM) as s:
