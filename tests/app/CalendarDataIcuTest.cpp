@@ -1,4 +1,5 @@
 #include "platform/CalendarDataIcu.h"
+#include "RowName.h"
 #include "app/DatePattern.h"
 #include "platform/CalendarData.h"
 
@@ -24,10 +25,6 @@ struct Row {
     std::string_view expected;
 };
 
-std::string RowName(const testing::TestParamInfo<Row>& info) {
-    return info.param.name;
-}
-
 class JapaneseLocale : public testing::TestWithParam<Row> {};
 
 TEST_P(JapaneseLocale, RendersExpectedText) {
@@ -49,7 +46,7 @@ const Row kPresets[] = {
     {"YearAndEra", kFriday, "yyyy年(ggge年)m月d日 aaaa", "2005年(平成17年)6月17日 金曜日"},
     {"MonthName", kFriday, "mmmm dd, yyyy", "6月 17, 2005"},
 };
-INSTANTIATE_TEST_SUITE_P(Presets, JapaneseLocale, testing::ValuesIn(kPresets), RowName);
+INSTANTIATE_TEST_SUITE_P(Presets, JapaneseLocale, testing::ValuesIn(kPresets), RowName());
 
 // Each era begins on its own day; the day before belongs to the one before.
 const Row kEraBoundaries[] = {
@@ -61,7 +58,8 @@ const Row kEraBoundaries[] = {
     {"FirstDayOfReiwa", At(2019, 5, 1), "g gg ggg ee", "R 令 令和 01"},
     {"BeforeEraTableYearStandsIn", At(1500, 3, 1), "ggge年", "1500年"},
 };
-INSTANTIATE_TEST_SUITE_P(EraBoundaries, JapaneseLocale, testing::ValuesIn(kEraBoundaries), RowName);
+INSTANTIATE_TEST_SUITE_P(EraBoundaries, JapaneseLocale, testing::ValuesIn(kEraBoundaries),
+                         RowName());
 
 const Row kLocaleTokens[] = {
     {"ShortDate", kFriday, "ddddd", "2005/06/17"},
@@ -76,7 +74,7 @@ const Row kLocaleTokens[] = {
     // calendar; the locale's date must agree, not switch to Julian.
     {"ShortDateBefore1582", At(1500, 3, 1), "ddddd|yyyy/mm/dd", "1500/03/01|1500/03/01"},
 };
-INSTANTIATE_TEST_SUITE_P(LocaleTokens, JapaneseLocale, testing::ValuesIn(kLocaleTokens), RowName);
+INSTANTIATE_TEST_SUITE_P(LocaleTokens, JapaneseLocale, testing::ValuesIn(kLocaleTokens), RowName());
 
 TEST(EnglishLocale, NamesComeFromTheLocaleButErasStayJapanese) {
     const std::unique_ptr<CalendarData> cal = MakeCalendarData("en_US.UTF-8");
@@ -108,10 +106,6 @@ struct LocaleRow {
     std::string_view expected;
 };
 
-std::string LocaleRowName(const testing::TestParamInfo<LocaleRow>& info) {
-    return info.param.name;
-}
-
 class TimeLocale : public testing::TestWithParam<LocaleRow> {};
 
 TEST_P(TimeLocale, PicksTheLocaleForDates) {
@@ -130,6 +124,6 @@ const LocaleRow kTimeLocales[] = {
     {"PosixName", "POSIX", nullptr, nullptr, nullptr, "en_US_POSIX"},
     {"NothingSet", "C", nullptr, nullptr, nullptr, "en_US_POSIX"},
 };
-INSTANTIATE_TEST_SUITE_P(Environment, TimeLocale, testing::ValuesIn(kTimeLocales), LocaleRowName);
+INSTANTIATE_TEST_SUITE_P(Environment, TimeLocale, testing::ValuesIn(kTimeLocales), RowName());
 
 } // namespace

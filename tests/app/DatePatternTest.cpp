@@ -1,4 +1,5 @@
 #include "app/DatePattern.h"
+#include "RowName.h"
 
 #include "FakeCalendarData.h"
 
@@ -15,10 +16,6 @@ struct Row {
     std::string_view pattern;
     std::string_view expected;
 };
-
-std::string RowName(const testing::TestParamInfo<Row>& info) {
-    return info.param.name;
-}
 
 class Formats : public testing::TestWithParam<Row> {};
 
@@ -68,7 +65,7 @@ const Row kTokens[] = {
     {"SeparatorsCopied", kFriday, "yyyy/mm/dd hh:nn", "2005/06/17 13:04"},
     {"UpperCaseTokens", kFriday, "YYYY/MM/DD DDD", "2005/06/17 Fri"},
 };
-INSTANTIATE_TEST_SUITE_P(Tokens, Formats, testing::ValuesIn(kTokens), RowName);
+INSTANTIATE_TEST_SUITE_P(Tokens, Formats, testing::ValuesIn(kTokens), RowName());
 
 // m and mm are minutes only right after an hour; literal text between them
 // keeps that reading, any other token ends it.
@@ -83,7 +80,8 @@ const Row kMinutesAfterHour[] = {
     {"OnlyFirstAfterHour", kFriday, "h:mm:mm", "13:04:06"},
     {"MonthNameStaysMonth", kFriday, "h mmm", "13 Jun"},
 };
-INSTANTIATE_TEST_SUITE_P(MinutesAfterHour, Formats, testing::ValuesIn(kMinutesAfterHour), RowName);
+INSTANTIATE_TEST_SUITE_P(MinutesAfterHour, Formats, testing::ValuesIn(kMinutesAfterHour),
+                         RowName());
 
 const Row kTwelveHour[] = {
     {"MidnightIsTwelveAm", At(2005, 6, 17, 0, 5), "h:nn AM/PM", "12:05 AM"},
@@ -98,7 +96,7 @@ const Row kTwelveHour[] = {
     {"LocaleTimeUntouched", kFriday, "ttttt AM/PM", "T13-4-5 PM"},
     {"QuotedDesignatorIsText", kFriday, "h \"AM/PM\"", "13 AM/PM"},
 };
-INSTANTIATE_TEST_SUITE_P(TwelveHour, Formats, testing::ValuesIn(kTwelveHour), RowName);
+INSTANTIATE_TEST_SUITE_P(TwelveHour, Formats, testing::ValuesIn(kTwelveHour), RowName());
 
 const Row kLiterals[] = {
     {"EmptyPattern", kFriday, "", ""},
@@ -121,7 +119,7 @@ const Row kLiterals[] = {
      "\xe5"
      "17"},
 };
-INSTANTIATE_TEST_SUITE_P(Literals, Formats, testing::ValuesIn(kLiterals), RowName);
+INSTANTIATE_TEST_SUITE_P(Literals, Formats, testing::ValuesIn(kLiterals), RowName());
 
 // Sunday starts a week and week 1 holds 1 January, so a year can reach 54.
 const Row kWeekNumbers[] = {
@@ -133,7 +131,7 @@ const Row kWeekNumbers[] = {
     {"LeapYearFromSaturdayReaches54", At(2000, 12, 31), "ww", "54"},
     {"LeapYearFromThursday", At(2004, 12, 31), "ww", "53"},
 };
-INSTANTIATE_TEST_SUITE_P(WeekNumbers, Formats, testing::ValuesIn(kWeekNumbers), RowName);
+INSTANTIATE_TEST_SUITE_P(WeekNumbers, Formats, testing::ValuesIn(kWeekNumbers), RowName());
 
 const Row kDayOfYearAndQuarter[] = {
     {"LeapYearEnd", At(2004, 12, 31), "y", "366"},
@@ -143,7 +141,7 @@ const Row kDayOfYearAndQuarter[] = {
     {"SecondQuarterStart", At(2005, 4, 1), "q", "2"},
 };
 INSTANTIATE_TEST_SUITE_P(DayOfYearAndQuarter, Formats, testing::ValuesIn(kDayOfYearAndQuarter),
-                         RowName);
+                         RowName());
 
 // Before Meiji no era exists: the era texts are empty and the Gregorian year
 // stands in for the era year.
@@ -152,7 +150,7 @@ const Row kEras[] = {
     {"DayBeforeMeiji", At(1868, 9, 7), "ggge年", "1868年"},
     {"FirstDayOfMeiji", At(1868, 9, 8), "g ggge年", "M 明治1年"},
 };
-INSTANTIATE_TEST_SUITE_P(Eras, Formats, testing::ValuesIn(kEras), RowName);
+INSTANTIATE_TEST_SUITE_P(Eras, Formats, testing::ValuesIn(kEras), RowName());
 
 // The locale formatters only cover years 1..9999; beyond them the date is
 // written in numbers, and the core's own year tokens keep working.
@@ -165,7 +163,7 @@ const Row kYearRange[] = {
     {"LargeYearDateTime", At(12345, 6, 17, 1, 2, 3), "c", "12345/06/17 T1-2-3"},
     {"LastYearUsesLocale", At(9999, 12, 31), "ddddd", "S9999-12-31"},
 };
-INSTANTIATE_TEST_SUITE_P(YearRange, Formats, testing::ValuesIn(kYearRange), RowName);
+INSTANTIATE_TEST_SUITE_P(YearRange, Formats, testing::ValuesIn(kYearRange), RowName());
 
 // Fields outside their ranges must neither index past a table nor overflow.
 const Row kOutOfRangeFields[] = {
@@ -174,7 +172,8 @@ const Row kOutOfRangeFields[] = {
     {"HourTwentyFive", At(2005, 6, 17, 25), "h", "23"},
     {"ExtremeYear", At(2147483647, 12, 31), "yyyy ww", "2147483647 53"},
 };
-INSTANTIATE_TEST_SUITE_P(OutOfRangeFields, Formats, testing::ValuesIn(kOutOfRangeFields), RowName);
+INSTANTIATE_TEST_SUITE_P(OutOfRangeFields, Formats, testing::ValuesIn(kOutOfRangeFields),
+                         RowName());
 
 TEST(FormatDate, AsksForTheEraOnlyWhenThePatternNeedsIt) {
     FakeCalendarData cal;

@@ -1,3 +1,4 @@
+#include "RowName.h"
 #include "app/RedrawSchedule.h"
 
 #include <gtest/gtest.h>
@@ -24,10 +25,6 @@ SettingsRecord With(const Row& r) {
     return s;
 }
 
-std::string RowName(const ::testing::TestParamInfo<Row>& row) {
-    return row.param.name;
-}
-
 class UntilNextChange : public ::testing::TestWithParam<Row> {};
 
 TEST_P(UntilNextChange, TheNextColonEdgeOrMinute) {
@@ -47,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Row{"DelayOfAWholeSecondNeverBlinks", 10, 0, true, 1000, 0, 50000},
                       Row{"OffsetSecondsMoveTheMinute", 10, 0, false, 750, 45, 5000},
                       Row{"NegativeOffsetAcrossTheMinute", 10, 0, false, 750, -15, 5000}),
-    RowName);
+    RowName());
 
 struct DelayRow {
     const char* name;
@@ -56,10 +53,6 @@ struct DelayRow {
     int drawInterval;
     int expected;
 };
-
-std::string DelayName(const ::testing::TestParamInfo<DelayRow>& row) {
-    return row.param.name;
-}
 
 class NextDelay : public ::testing::TestWithParam<DelayRow> {};
 
@@ -79,6 +72,6 @@ INSTANTIATE_TEST_SUITE_P(
                       DelayRow{"BlinkEdge", 10, 500, true, 75, 251},
                       DelayRow{"LongIntervalIsKept", 10, 0, false, 5000, 5000},
                       DelayRow{"ShortIntervalBeforeAnEdge", 10, 745, true, 1, 6}),
-    DelayName);
+    RowName());
 
 } // namespace

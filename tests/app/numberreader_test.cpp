@@ -1,3 +1,4 @@
+#include "RowName.h"
 #include "app/NumberReader.h"
 
 #include <gtest/gtest.h>
@@ -10,11 +11,6 @@
 namespace {
 
 // Rows are reported by their names rather than their index.
-struct RowName {
-    template <typename Row> std::string operator()(const testing::TestParamInfo<Row>& info) const {
-        return info.param.name;
-    }
-};
 
 struct Row {
     const char* name;

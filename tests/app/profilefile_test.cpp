@@ -1,3 +1,4 @@
+#include "RowName.h"
 #include "app/ProfileFile.h"
 
 #include <gtest/gtest.h>
@@ -8,11 +9,6 @@
 namespace {
 
 // Rows are reported by their names rather than their index.
-struct RowName {
-    template <typename Row> std::string operator()(const testing::TestParamInfo<Row>& info) const {
-        return info.param.name;
-    }
-};
 
 constexpr const char* kSection = "Morvatel 1.10";
 

@@ -1,3 +1,4 @@
+#include "RowName.h"
 #include "app/modINI.h"
 #include "app/modMain.h"
 
@@ -15,11 +16,6 @@
 namespace {
 
 // Rows are reported by their names rather than their index.
-struct RowName {
-    template <typename Row> std::string operator()(const testing::TestParamInfo<Row>& info) const {
-        return info.param.name;
-    }
-};
 
 namespace fs = std::filesystem;
 

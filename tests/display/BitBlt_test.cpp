@@ -1,3 +1,4 @@
+#include "RowName.h"
 #include "display/modBitBlt.h"
 
 #include <gtest/gtest.h>
@@ -8,11 +9,6 @@
 namespace {
 
 // Test names from the table rows.
-struct RowName {
-    template <class Row> std::string operator()(const testing::TestParamInfo<Row>& row) const {
-        return row.param.name;
-    }
-};
 
 PixelImage Numbered(int w, int h, std::uint32_t base) {
     PixelImage image(w, h);
@@ -77,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                     CopyCase{"extreme_origin", INT_MIN, INT_MIN, INT_MAX, INT_MAX, 0, 0, false},
                     CopyCase{"extreme_size", 2, 1, INT_MAX, INT_MAX, 3, 2, true},
                     CopyCase{"extreme_source", 0, 0, 4, 4, INT_MAX, INT_MAX, false}),
-    RowName{});
+    RowName());
 
 TEST(CopyGlyph, OverlappingCopyWithinOnePictureReadsBeforeWriting) {
     PixelImage image = Numbered(6, 4, 0x300000);

@@ -1,3 +1,4 @@
+#include "RowName.h"
 #include "display/Assets.h"
 #include "display/FaceLayout.h"
 #include "display/modClock.h"
@@ -10,11 +11,6 @@
 namespace {
 
 // Test names from the table rows.
-struct RowName {
-    template <class Row> std::string operator()(const testing::TestParamInfo<Row>& row) const {
-        return row.param.name;
-    }
-};
 
 struct Copy {
     int x, y, w, h, srcX, srcY;
@@ -91,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(Face, HourStyles,
                                          StyleCase{"midnight", 0, 0, "_000", "1200", "_000"},
                                          StyleCase{"zeros_after_first", 10, 0, "1000", "1000",
                                                    "1000"}),
-                         RowName{});
+                         RowName());
 
 struct OffsetCase {
     const char* name;
@@ -153,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(Face, TimeOffset,
                                                     60,
                                                     {2024, 5, 17, 9, 31, 0, 640},
                                                     "_931"}),
-                         RowName{});
+                         RowName());
 
 struct ColonCase {
     const char* name;
@@ -193,7 +189,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ColonCase{"delay1_at_second", true, 1, 0, true},
                     ColonCase{"delay1_one_ms_later", true, 1, 1, false},
                     ColonCase{"delay1_mid_second", true, 1, 500, false}),
-    RowName{});
+    RowName());
 
 // One clock run: each frame sees the state the frame before left behind.
 TEST(DrawClockFace, CopiesOnlyWhatChanged) {

@@ -1,3 +1,4 @@
+#include "RowName.h"
 #include "platform/TimeZone.h"
 
 #include <gtest/gtest.h>
@@ -10,9 +11,6 @@
 namespace {
 
 // Rows go by their names, in test names and in listings.
-template <class Row> std::string RowName(const ::testing::TestParamInfo<Row>& row) {
-    return row.param.name;
-}
 template <class Row>
 requires requires(const Row& row) {
     row.name;
@@ -73,6 +71,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ZoneCase{"RuleStringHalfHour", "IST-5:30", 5.5f},
                       ZoneCase{"RuleStringWestOfUtc", "<-0330>3:30", -3.5f},
                       ZoneCase{"EmptyIsUtc", "", 0.0f}),
-    RowName<ZoneCase>);
+    RowName());
 
 } // namespace

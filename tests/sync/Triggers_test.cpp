@@ -1,3 +1,4 @@
+#include "RowName.h"
 #include "app/ResumeWatchHook.h"
 #include "sync/Triggers.h"
 
@@ -13,9 +14,6 @@
 namespace {
 
 // Rows go by their names, in test names and in listings.
-template <class Row> std::string RowName(const ::testing::TestParamInfo<Row>& row) {
-    return row.param.name;
-}
 template <class Row>
 requires requires(const Row& row) {
     row.name;
@@ -123,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
                       3,
                       {},
                       kInt32Min}),
-    RowName<CountdownCase>);
+    RowName());
 
 struct FullCountdownCase {
     const char* name;
@@ -143,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FullCountdownCase{"LargestThatFits", 35791394, 2147483640},
                       FullCountdownCase{"OneMoreSaturates", 35791395, kInt32Max},
                       FullCountdownCase{"SmallestInputSaturates", kInt32Min, kInt32Min}),
-    RowName<FullCountdownCase>);
+    RowName());
 
 // A run that fails after sending sets the countdown to 1 when NTPbyTimer is
 // on; this is what the synchronisation run does.
@@ -331,7 +329,7 @@ INSTANTIATE_TEST_SUITE_P(
             "LongestDelayATimerTakes", false, true, kIntMax - 1, 30000, {Resume(0)}, {kIntMax}},
         ArmingCase{
             "DelayBeyondATimerFallsBack", false, true, kIntMax, 30000, {Resume(0)}, {60000}}),
-    RowName<ArmingCase>);
+    RowName());
 
 TEST(AtRunTick, ResumeDuringTheRunArmsAFreshWait) {
     SettingsRecord s;
@@ -380,7 +378,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MessageCase{"BroadcastSuspend", kPowerBroadcast, 4, false},
                       MessageCase{"BroadcastCodeOfOldMessage", kPowerBroadcast, 2, false},
                       MessageCase{"OtherMessageSameCode", 0x0111, 18, false}),
-    RowName<MessageCase>);
+    RowName());
 
 TEST(MainWindowHookBusy, MessageSentWhileExaminingIsNotCounted) {
     int resumes = 0;

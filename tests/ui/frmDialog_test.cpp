@@ -115,6 +115,6 @@ INSTANTIATE_TEST_SUITE_P(Sizes, Twips,
                                            TwipsRow{"WidthAt120", 5055, 120, 421},
                                            TwipsRow{"WidthAt144", 5055, 144, 506},
                                            TwipsRow{"MarginAt96", 120, 96, 8}),
-                         RowName<TwipsRow>);
+                         RowName());
 
 } // namespace

@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MoveRow{"RightAlone", Qt::RightButton, 0},
                       MoveRow{"LeftAndRight", Qt::LeftButton | Qt::RightButton, 0},
                       MoveRow{"Middle", Qt::MiddleButton, 0}, MoveRow{"Hover", Qt::NoButton, 0}),
-    RowName<MoveRow>);
+    RowName());
 
 TEST(MoveStart, APressAloneStartsNoMove) {
     ClockFixture f;
@@ -134,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ReleaseRow{"RightPressAlone", QEvent::MouseButtonPress, Qt::RightButton, 0},
                       ReleaseRow{"LeftRelease", QEvent::MouseButtonRelease, Qt::LeftButton, 0},
                       ReleaseRow{"MiddleRelease", QEvent::MouseButtonRelease, Qt::MiddleButton, 0}),
-    RowName<ReleaseRow>);
+    RowName());
 
 struct DoubleClickRow {
     const char* name;
@@ -159,7 +159,7 @@ INSTANTIATE_TEST_SUITE_P(Settings, DoubleClick,
                                            DoubleClickRow{"DisabledLeft", false, Qt::LeftButton, 0},
                                            DoubleClickRow{"EnabledRight", true, Qt::RightButton,
                                                           0}),
-                         RowName<DoubleClickRow>);
+                         RowName());
 
 TEST(Close, TheWindowSystemsCloseGoesThroughTheExit) {
     ClockFixture f;
@@ -218,7 +218,7 @@ INSTANTIATE_TEST_SUITE_P(Times, FacePixels,
                                            FaceRow{"At0005From1To12", 0, 5, 2, {1, 2, 0, 5}},
                                            FaceRow{"At0005From0To11", 0, 5, 3, {-1, 0, 0, 5}},
                                            FaceRow{"At2359In24Hours", 23, 59, 1, {2, 3, 5, 9}}),
-                         RowName<FaceRow>);
+                         RowName());
 
 TEST(FacePixels, AnExposeRedrawsTheWholeFaceWithTheCurrentSettings) {
     ClockFixture f;
@@ -293,7 +293,7 @@ INSTANTIATE_TEST_SUITE_P(
                       IntervalRow{"Largest", 65535, 65535}, IntervalRow{"OneTooLarge", 65536, 75},
                       IntervalRow{"Negative", -1, 75},
                       IntervalRow{"Int32Max", std::numeric_limits<std::int32_t>::max(), 75}),
-    RowName<IntervalRow>);
+    RowName());
 
 struct PlacementRow {
     const char* name;
@@ -317,6 +317,6 @@ INSTANTIATE_TEST_SUITE_P(
         PlacementRow{"LeftOfThePrimary", -0.25, 0.1, QPoint(-320, 102)},
         PlacementRow{"HugeStaysRepresentable", 1e300, -1e300, QPoint(1 << 24, -(1 << 24))},
         PlacementRow{"NotANumber", std::numeric_limits<double>::quiet_NaN(), 0.5, QPoint(0, 512)}),
-    RowName<PlacementRow>);
+    RowName());
 
 } // namespace

@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
         ToggleRow{"BlinkFromOn", &frmMenus::mnuBlink, &SettingsRecord::Blink, true},
         ToggleRow{"TopMostFromOn", &frmMenus::mnuTopMost, &SettingsRecord::TopMost, true},
         ToggleRow{"TopMostFromOff", &frmMenus::mnuTopMost, &SettingsRecord::TopMost, false}),
-    RowName<ToggleRow>);
+    RowName());
 
 bool ColonLit(const frmMain& form) {
     // The middle of the upper dot: yellow-green when lit, dark grey when not.
