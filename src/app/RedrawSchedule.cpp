@@ -27,4 +27,8 @@ int NextDelay(const LocalDateTime& now, const SettingsRecord& s, int drawInterva
     return std::clamp(untilChange, drawInterval, longest);
 }
 
+bool MayCoalesce(const LocalDateTime& now, const SettingsRecord& s, int drawInterval) {
+    return drawInterval < 1000 && UntilNextChange(now, s) > 2000;
+}
+
 } // namespace RedrawSchedule

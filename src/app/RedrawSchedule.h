@@ -18,4 +18,9 @@ int UntilNextChange(const LocalDateTime& now, const SettingsRecord& s);
 // than drawInterval, and no longer than a second unless drawInterval is.
 int NextDelay(const LocalDateTime& now, const SettingsRecord& s, int drawInterval);
 
+// True when the next frame is only the once-a-second recheck and the face
+// cannot change for more than two seconds: that wake-up may then move by up
+// to a second to share it with the program's other coarse timers.
+bool MayCoalesce(const LocalDateTime& now, const SettingsRecord& s, int drawInterval);
+
 } // namespace RedrawSchedule

@@ -131,8 +131,11 @@ frmMain::frmMain(SettingsRecord& settings, QWidget* parent)
     connect(tmrClockDraw, &QTimer::timeout, this, &frmMain::OnClockDrawTick);
     tmrClockDraw->start();
 
+    // Coarse timers wake on whole seconds together with the face's own
+    // recheck, so an idle clock wakes about once a second, not twice.
     tmrDate = new QTimer(this);
     tmrDate->setInterval(2000);
+    tmrDate->setTimerType(Qt::VeryCoarseTimer);
     connect(tmrDate, &QTimer::timeout, this, &frmMain::RefreshDateTip);
     tmrDate->start();
 
@@ -143,6 +146,7 @@ frmMain::frmMain(SettingsRecord& settings, QWidget* parent)
     // Its tick belongs to the synchronisation triggers (the countdown).
     tmrNTPbyTimer = new QTimer(this);
     tmrNTPbyTimer->setInterval(60000);
+    tmrNTPbyTimer->setTimerType(Qt::VeryCoarseTimer);
     tmrNTPbyTimer->start();
 
     // Lets the menu close before the program goes away.
@@ -206,6 +210,9 @@ void frmMain::DrawClockFace(bool force) {
     // Every frame, not only the timer's, decides the next wake-up: a colon
     // that just started blinking must not wait for a wake-up planned without.
     if (drawInterval_ > 0) {
+        tmrClockDraw->setTimerType(RedrawSchedule::MayCoalesce(lastNow_, settings_, drawInterval_)
+                                       ? Qt::VeryCoarseTimer
+                                       : Qt::PreciseTimer);
         tmrClockDraw->start(RedrawSchedule::NextDelay(lastNow_, settings_, drawInterval_));
     }
 }

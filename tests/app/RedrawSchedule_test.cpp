@@ -75,3 +75,32 @@ INSTANTIATE_TEST_SUITE_P(
     RowName());
 
 } // namespace
+
+struct CoalesceRow {
+    const char* name;
+    int second, millisecond;
+    bool blink;
+    int drawInterval;
+    bool expected;
+};
+
+class Coalesce : public ::testing::TestWithParam<CoalesceRow> {};
+
+// A coarse wake-up may land up to a second late, so it is allowed only where
+// no minute or colon edge falls within the next two seconds.
+TEST_P(Coalesce, OnlyWhereNoEdgeIsNear) {
+    const CoalesceRow& r = GetParam();
+    SettingsRecord s;
+    s.Blink = r.blink;
+    const LocalDateTime now{2005, 6, 17, 13, 45, r.second, r.millisecond};
+    EXPECT_EQ(RedrawSchedule::MayCoalesce(now, s, r.drawInterval), r.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Coalesce,
+    ::testing::Values(CoalesceRow{"SteadyMidMinute", 10, 0, false, 75, true},
+                      CoalesceRow{"MinuteTwoSecondsAway", 58, 0, false, 75, false},
+                      CoalesceRow{"MinuteJustOverTwoSecondsAway", 57, 998, false, 75, true},
+                      CoalesceRow{"BlinkingColonNeedsPreciseEdges", 10, 0, true, 75, false},
+                      CoalesceRow{"LongIntervalKeepsItsOwnPeriod", 10, 0, false, 5000, false}),
+    RowName());
