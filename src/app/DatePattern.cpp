@@ -1,5 +1,7 @@
 #include "app/DatePattern.h"
 
+#include "app/AsciiText.h"
+
 #include "platform/CalendarData.h"
 
 #include <algorithm>
@@ -99,23 +101,7 @@ struct Piece {
     std::string_view text; // the literal, or the token as typed
 };
 
-// ASCII only: the pattern may hold any bytes, and a locale-aware tolower could
-// turn part of a multi-byte character into a token letter.
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view token) {
-    if (text.size() < token.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < token.size(); ++i) {
-        if (AsciiLower(text[i]) != token[i]) {
-            return false;
-        }
-    }
-    return true;
-}
+using AsciiText::StartsWithNoCase;
 
 // Bytes of the character starting at `at`, so an escape takes it whole.
 std::size_t CharacterLength(std::string_view text, std::size_t at) {

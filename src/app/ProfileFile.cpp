@@ -1,5 +1,7 @@
 #include "app/ProfileFile.h"
 
+#include "app/AsciiText.h"
+
 #include <optional>
 #include <unordered_map>
 
@@ -21,14 +23,10 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 std::string Lower(std::string_view s) {
     std::string out(s);
     for (char& c : out) {
-        c = AsciiLower(c);
+        c = AsciiText::Lower(c);
     }
     return out;
 }
@@ -145,15 +143,7 @@ OutLine OwnedLine(std::string text, std::string_view eol) {
 } // namespace
 
 bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    return AsciiText::EqualNoCase(a, b);
 }
 
 std::string Read(std::string_view content, std::string_view section, std::string_view key) {

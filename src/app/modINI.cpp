@@ -1,5 +1,7 @@
 #include "app/modINI.h"
 
+#include "app/AsciiText.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,22 +13,6 @@ namespace {
 
 std::string Utf8Identity(std::string_view text) {
     return std::string(text);
-}
-
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 bool EndsWithSeparator(const std::string& folder) {
@@ -160,10 +146,10 @@ bool WriteSetting(const std::string& path, std::string_view key, std::string_vie
 }
 
 bool ParseYesNo(std::string_view text, bool defaultFlag) {
-    if (EqualsIgnoringCase(text, "yes")) {
+    if (AsciiText::EqualNoCase(text, "yes")) {
         return true;
     }
-    if (EqualsIgnoringCase(text, "no")) {
+    if (AsciiText::EqualNoCase(text, "no")) {
         return false;
     }
     return defaultFlag;
