@@ -5,11 +5,11 @@
 #
 #   bench/idle_cpu.sh [path/to/morvatel] [seconds]
 #
-# Defaults: build/src/morvatel, 60 seconds. Needs Xvfb and xclock (x11-apps).
+# Defaults: build/morvatel, 60 seconds. Needs Xvfb and xclock (x11-apps).
 # BLINK=1 measures the clock with a blinking colon.
 set -euo pipefail
 
-program=$(realpath "${1:-build/src/morvatel}")
+program=$(realpath "${1:-build/morvatel}")
 seconds=${2:-60}
 settle=5
 

@@ -9,7 +9,7 @@
 # and, like both clients, without CAP_SYS_TIME.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-program=${1:-$here/../build/src/morvatel}
+program=${1:-$here/../build/morvatel}
 runs=${2:-100}
 exec python3 - "$program" "$runs" "$here/../tests/e2e" <<'PY'
 import re, statistics, subprocess, sys

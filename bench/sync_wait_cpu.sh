@@ -8,7 +8,7 @@
 #   bench/sync_wait_cpu.sh [path/to/morvatel] [repeats]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-program=${1:-$here/../build/src/morvatel}
+program=${1:-$here/../build/morvatel}
 repeats=${2:-5}
 exec python3 - "$program" "$repeats" "$here/../tests/e2e" <<'PY'
 import glob, os, resource, subprocess, sys, time

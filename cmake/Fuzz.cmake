@@ -3,6 +3,7 @@
 function(morvatel_fuzz_target name)
     add_executable(${name} ${ARGN})
     target_link_libraries(${name} PRIVATE morvatel_core)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
     set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
     set(seeds "")

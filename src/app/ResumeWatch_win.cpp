@@ -1,6 +1,6 @@
-#include "app/ResumeWatch.h"
+#include "SystemServices.h"
 
-#include "app/ResumeWatchHook.h"
+#include "ntp/ResumeWatchHook.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QByteArray>
@@ -15,8 +15,8 @@ namespace {
 // too is counted once. Never consumes a message.
 class MainWindowFilter final : public QAbstractNativeEventFilter {
 public:
-    MainWindowFilter(HWND window, ResumeWatch& watch)
-        : window_(window), hook_([&watch] { Q_EMIT watch.Resumed(); }) {}
+    MainWindowFilter(HWND window, std::function<void()> onResume)
+        : window_(window), hook_(std::move(onResume)) {}
 
     bool nativeEventFilter(const QByteArray& eventType, void* message,
                            qintptr* /*result*/) override {
@@ -35,38 +35,37 @@ private:
     MainWindowHook hook_;
 };
 
-} // namespace
+class PowerMessageWatch final : public ResumeWatch {
+public:
+    ~PowerMessageWatch() override { UnhookMainWindow(); }
 
-struct ResumeWatch::Impl {
-    std::unique_ptr<MainWindowFilter> filter;
+    void HookMainWindow(std::uintptr_t mainWindow, std::function<void()> onResume) override {
+        if (filter_ || mainWindow == 0 || QCoreApplication::instance() == nullptr) {
+            return;
+        }
+        filter_ = std::make_unique<MainWindowFilter>(reinterpret_cast<HWND>(mainWindow),
+                                                     std::move(onResume));
+        QCoreApplication::instance()->installNativeEventFilter(filter_.get());
+    }
+
+    void UnhookMainWindow() override {
+        if (!filter_) {
+            return;
+        }
+        if (QCoreApplication::instance() != nullptr) {
+            QCoreApplication::instance()->removeNativeEventFilter(filter_.get());
+        }
+        filter_.reset();
+    }
+
+    bool IsHooked() const override { return filter_ != nullptr; }
+
+private:
+    std::unique_ptr<MainWindowFilter> filter_;
 };
 
-ResumeWatch::ResumeWatch(QObject* parent) : QObject(parent), impl_(std::make_unique<Impl>()) {}
+} // namespace
 
-ResumeWatch::~ResumeWatch() {
-    UnhookMainWindow(0);
+std::unique_ptr<ResumeWatch> MakeResumeWatch() {
+    return std::make_unique<PowerMessageWatch>();
 }
-
-void ResumeWatch::HookMainWindow(quintptr mainWindow) {
-    if (impl_->filter || mainWindow == 0 || QCoreApplication::instance() == nullptr) {
-        return;
-    }
-    impl_->filter = std::make_unique<MainWindowFilter>(reinterpret_cast<HWND>(mainWindow), *this);
-    QCoreApplication::instance()->installNativeEventFilter(impl_->filter.get());
-}
-
-void ResumeWatch::UnhookMainWindow(quintptr /*mainWindow*/) {
-    if (!impl_->filter) {
-        return;
-    }
-    if (QCoreApplication::instance() != nullptr) {
-        QCoreApplication::instance()->removeNativeEventFilter(impl_->filter.get());
-    }
-    impl_->filter.reset();
-}
-
-bool ResumeWatch::IsHooked() const {
-    return impl_->filter != nullptr;
-}
-
-void ResumeWatch::OnPrepareForSleep(bool /*start*/) {}

@@ -9,7 +9,7 @@ namespace AtomicFile {
 // the old file, so a crash or a full disk leaves either the old file or the
 // new one, never a half-written one. A symbolic link is followed and its
 // target replaced. False on any failure; the old file is then untouched and
-// no temporary file is left behind. Matches modINI::FileReplacer.
+// no temporary file is left behind. Matches SettingsFile::FileReplacer.
 bool Replace(const std::string& path, const std::string& content);
 
 } // namespace AtomicFile

@@ -2,8 +2,7 @@
 
 #include <string>
 
-// Where the program lives and where a user's own files may go. The choice
-// between the two for the settings file is made in the core (modINI).
+// Where the program lives and where a user's own files may go.
 namespace ProgramFolder {
 
 // Folder of the running executable, without a trailing separator.
@@ -19,10 +18,15 @@ std::string UserConfigFolder();
 // Creates the folder and its parents; false when that is not possible.
 bool Create(const std::string& folder);
 
-// The folder that holds Morvatel.ini and Morvatel.log (modINI::DataFolder
-// for this machine). The user configuration folder is created when it is the
-// one chosen; if that fails it is still returned, and saving then fails
-// quietly as for any folder that cannot be written.
+// The folder for Morvatel.ini and Morvatel.log: the program's own folder when
+// it is writable (a copy carried on a stick keeps its settings with it), else
+// the user's configuration folder.
+std::string ChooseDataFolder(const std::string& programFolder, bool programFolderWritable,
+                             const std::string& userConfigFolder);
+
+// ChooseDataFolder for this machine. The user configuration folder is
+// created when it is the one chosen; if that fails it is still returned, and
+// saving then fails quietly as for any folder that cannot be written.
 std::string DataFolder();
 
 } // namespace ProgramFolder

@@ -1,26 +1,25 @@
 #pragma once
 
-#include "sync/SyncInterfaces.h"
+#include "ntp/SyncInterfaces.h"
 
-// The real system clock. Only the window program and `--sync` without
-// `--dry-run` construct a Setter; tests inject their own or the dry run.
+// The operating system's own clock calls. The program reaches them through
+// its ntp::ClockSetter; only the window program and `--sync` without
+// `--dry-run` make one, and tests never do.
 namespace SystemClock {
 
-// Sets the clock in UTC. Linux: clock_settime when the process may, else
-// timedated's SetTime over the system bus with a relative offset (so the time
-// an authorisation prompt takes does not age the value) and interactive
-// authorisation. Windows: SetSystemTime. False when a field is out of range
-// or the change is refused.
-bool Set(const modNTP::SystemTimeFields& utc);
+enum class SetResult {
+    Done,
+    // The process may not set the clock; another way (timedated) may.
+    NotPermitted,
+    // A field is out of range or the system refused the time itself.
+    Failed,
+};
+
+// Sets the clock in UTC: clock_settime on Linux, SetSystemTime on Windows.
+SetResult Set(const ntp::SystemTimeFields& utc);
 
 // Windows: WM_TIMECHANGE to every top-level window, giving up on hung ones.
 // Linux: nothing; programs there watch the clock themselves.
 void BroadcastTimeChange();
-
-class Setter final : public modNTP::ClockSetter {
-public:
-    bool SetSystemTime(const modNTP::SystemTimeFields& utc) override { return Set(utc); }
-    void BroadcastTimeChange() override { SystemClock::BroadcastTimeChange(); }
-};
 
 } // namespace SystemClock

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/modINI.h"
+#include "settings/SettingsFile.h"
 
 #include <cstddef>
 #include <string>
@@ -21,6 +21,6 @@ std::string Utf8ToFileText(std::string_view utf8);
 std::size_t FileTextPrefix(std::string_view fileText, std::size_t maxBytes);
 
 // The three together, as the settings store takes them.
-const modINI::FileEncoding& SettingsEncoding();
+const SettingsFile::FileEncoding& SettingsEncoding();
 
 } // namespace TextCodec

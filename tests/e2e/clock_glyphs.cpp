@@ -1,6 +1,6 @@
 // Writes the glyph strip the program carries as a binary PPM on stdout, so the
 // end-to-end tests can compare screenshots with the very pixels compiled in.
-#include "display/Assets.h"
+#include "face/Assets.h"
 
 #include <cstdio>
 #include <string>

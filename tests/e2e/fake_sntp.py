@@ -66,6 +66,8 @@ class FakeServer:
         self.delay = delay
         self.offset = offset
         self.requests = []
+        self._arrivals = []  # (monotonic time, length) of each request
+        self._lock = threading.Lock()
         self._sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
         self._sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         self._sock.bind((address, port))
@@ -91,11 +93,19 @@ class FakeServer:
                 request, peer = self._sock.recvfrom(1024)
             except socket.timeout:
                 continue
+            arrived = time.monotonic()
             received = time.time()
             if not is_loopback(peer[0]):
                 continue
-            self.requests.append(request)
+            with self._lock:
+                self.requests.append(request)
+                self._arrivals.append((arrived, len(request)))
             self._answer(request, peer, received)
+
+    def snapshot(self):
+        """(monotonic arrival time, length) of every request so far."""
+        with self._lock:
+            return list(self._arrivals)
 
     def _send_from(self, address, port, data, peer):
         with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as other:

@@ -22,8 +22,9 @@ import struct
 import subprocess
 import sys
 import tempfile
-import threading
 import time
+
+from fake_sntp import FakeServer
 
 SERVER = "127.0.0.5"
 DELAY_MS = 1000
@@ -33,58 +34,6 @@ SKIP = 77  # a machine without the tools
 def fail(text):
     print("FAIL: " + text, file=sys.stderr)
     sys.exit(1)
-
-
-# ---------------------------------------------------------------------------
-# A time server that answers every request with the current time.
-
-NTP_EPOCH_OFFSET = 2208988800
-
-
-def ntp_timestamp(t):
-    seconds = int(t)
-    fraction = int((t - seconds) * (1 << 32)) & 0xFFFFFFFF
-    return struct.pack(">II", (seconds + NTP_EPOCH_OFFSET) & 0xFFFFFFFF, fraction)
-
-
-class FakeTimeServer:
-    def __init__(self, address):
-        self.sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-        self.sock.bind((address, 123))
-        self.sock.settimeout(0.2)
-        self.requests = []  # monotonic times
-        self.lock = threading.Lock()
-        self.stopping = False
-        self.thread = threading.Thread(target=self._serve, daemon=True)
-        self.thread.start()
-
-    def _serve(self):
-        while not self.stopping:
-            try:
-                data, peer = self.sock.recvfrom(512)
-            except socket.timeout:
-                continue
-            except OSError:
-                return
-            arrived = time.monotonic()
-            received = ntp_timestamp(time.time())
-            # Originate echoes the request's transmit time, as servers do and
-            # as the client checks.
-            origin = data[40:48] if len(data) >= 48 else bytes(8)
-            reply = bytes([0x1C, 1, 0, 0xEC]) + bytes(20) + origin + received
-            reply += ntp_timestamp(time.time())
-            self.sock.sendto(reply, peer)
-            with self.lock:
-                self.requests.append((arrived, len(data)))
-
-    def snapshot(self):
-        with self.lock:
-            return list(self.requests)
-
-    def close(self):
-        self.stopping = True
-        self.thread.join(2)
-        self.sock.close()
 
 
 # ---------------------------------------------------------------------------
@@ -350,7 +299,7 @@ def main():
     logind = None
     try:
         try:
-            server = FakeTimeServer(SERVER)
+            server = FakeServer(SERVER)
         except OSError as error:
             fail("cannot serve on %s:123 (%s)" % (SERVER, error))
 

@@ -1,6 +1,6 @@
-#include "app/DatePattern.h"
+#include "datetime/DatePattern.h"
 
-#include "../app/FakeCalendarData.h"
+#include "core/datetime/FakeCalendarData.h"
 
 #include <cstddef>
 #include <cstdint>

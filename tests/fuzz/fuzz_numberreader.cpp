@@ -1,7 +1,7 @@
 // Arbitrary text read as a number. Beyond not crashing: blanks never matter,
 // text after the number never matters, the sign mirrors the value, and the
 // integer is the real value's nearest neighbour.
-#include "app/NumberReader.h"
+#include "settings/NumberReader.h"
 
 #include <cmath>
 #include <cstddef>

@@ -2,9 +2,9 @@
 // Checks what a user relies on: a written value reads back (cut at 99 bytes
 // on a character boundary), nothing else changes meaning, every foreign line
 // survives in order, and loading then saving settles after one round.
-#include "app/ProfileFile.h"
-#include "app/modINI.h"
-#include "app/modMain.h"
+#include "settings/ProfileFile.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsStore.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr std::string_view kSection = modINI::kSection;
+constexpr std::string_view kSection = SettingsFile::kSection;
 constexpr std::string_view kOther = "Other";
 const char* const kKeys[] = {"Blink", "blink", "DateFormat", "NTP_Server", "XPosR", "K", ""};
 
@@ -78,9 +78,9 @@ std::string Sanitised(std::string_view value) {
 
 std::string SaveOnce(const std::string& content) {
     SettingsRecord s;
-    modMain::LoadSettingsFrom(s, content);
-    const modMain::WindowPosition w{100, 50, 1000, 500};
-    return modINI::RenderSettings(content, modMain::SettingsEntries(s, w));
+    SettingsStore::LoadFrom(s, content);
+    const SettingsStore::WindowPosition w{100, 50, 1000, 500};
+    return SettingsFile::RenderSettings(content, SettingsStore::Entries(s, w));
 }
 
 } // namespace
@@ -111,9 +111,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (last != nullptr) {
             const std::string expected = Sanitised(last->value);
             Check(now == expected);
-            const std::size_t cut = ProfileFile::Utf8PrefixLength(expected, modINI::kValueBytes);
-            Check(cut <= modINI::kValueBytes);
-            Check(modINI::ReadSettingFrom(out, key, "") == expected.substr(0, cut));
+            const std::size_t cut =
+                ProfileFile::Utf8PrefixLength(expected, SettingsFile::kValueBytes);
+            Check(cut <= SettingsFile::kValueBytes);
+            Check(SettingsFile::ReadSettingFrom(out, key, "") == expected.substr(0, cut));
         } else {
             Check(now == ProfileFile::Read(content, kSection, key));
         }

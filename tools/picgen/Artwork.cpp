@@ -1,6 +1,6 @@
 #include "Artwork.h"
 
-#include "display/FaceLayout.h"
+#include "face/FaceLayout.h"
 
 #include <algorithm>
 #include <array>

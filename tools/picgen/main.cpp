@@ -7,7 +7,7 @@
 #include "Artwork.h"
 #include "Png.h"
 
-#include "display/FaceLayout.h"
+#include "face/FaceLayout.h"
 
 #include <cstdio>
 #include <fstream>
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     {
         std::ofstream out(partial, std::ios::trunc);
         out << "// Written by morvatel_picgen at build time; edit tools/picgen instead.\n"
-               "#include \"display/PictureData.h\"\n\n"
+               "#include \"face/PictureData.h\"\n\n"
                "namespace PictureData {\n";
         WriteArray(out, "GlyphStrip", strip);
         WriteArray(out, "Body", body);

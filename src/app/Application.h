@@ -1,0 +1,59 @@
+#pragma once
+
+#include "ProgramContext.h"
+#include "ntp/SyncInterfaces.h"
+
+#include <memory>
+#include <string>
+
+class ClockWindow;
+class InstanceClaim;
+class CalendarData;
+class QSocketNotifier;
+class QtTimer;
+class ResumeWatch;
+class SyncRunner;
+
+// The window program from start-up to shutdown, and everything that lives as
+// long as it: the settings record, the clock window, the synchronisation run.
+class Application final : private ntp::MessageSink {
+public:
+    struct StartOptions {
+        // The menu's synchronisation reports success without touching the clock.
+        bool dryRun = false;
+    };
+
+    // After the QApplication exists; Start then opens the clock, and the
+    // program lives in the event loop.
+    explicit Application(const StartOptions& options);
+    // Drops what the window and the run still hold; after the event loop,
+    // while the QApplication still exists.
+    ~Application() override;
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    void Start();
+
+    // The one orderly way out, whatever asked for it; runs at most once.
+    void Exit();
+
+private:
+    // The result dialog: the only way the program shows a message to the user.
+    void ShowSyncMessage(const std::string& text) override;
+    // False when the file could not be written; the change is then lost.
+    bool SaveSettings();
+    void Synchronise(bool showResult, const std::string& server);
+    void WatchTerminationSignals();
+
+    ProgramContext context_;
+    std::unique_ptr<InstanceClaim> instance_;
+    std::unique_ptr<CalendarData> calendar_;
+    std::unique_ptr<SyncRunner> runner_;
+    // The window stays allocated until the event loop has ended, since the exit
+    // may run inside one of its handlers; "unloaded" is hidden and forgotten.
+    std::unique_ptr<ClockWindow> window_;
+    std::unique_ptr<QSocketNotifier> terminationNotifier_;
+    std::unique_ptr<QtTimer> ntpAtRun_;
+    std::unique_ptr<ResumeWatch> resumeWatch_;
+    bool exiting_ = false;
+};

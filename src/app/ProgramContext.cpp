@@ -1,0 +1,25 @@
+#include "ProgramContext.h"
+
+#include "ProgramFolder.h"
+#include "SystemServices.h"
+#include "TextCodec.h"
+#include "TimeZone.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsStore.h"
+
+ProgramContext LoadProgramContext(bool dryRun) {
+    ProgramContext context;
+    // The zone's standard offset is the default of NTP_UTCOffset, so it must
+    // be in the record before the file is read.
+    context.settings.NTP_UTCOffset = ReadSystemUTCOffset();
+    const std::string folder = ProgramFolder::DataFolder();
+    context.settingsPath = SettingsFile::PathInFolder(folder, SettingsFile::kFileName);
+    context.logPath = SettingsFile::PathInFolder(folder, SettingsFile::kLogFileName);
+    SettingsStore::Load(context.settings, context.settingsPath, TextCodec::SettingsEncoding());
+    if (dryRun) {
+        context.setter = std::make_unique<ntp::DryRunClockSetter>();
+    } else {
+        context.setter = MakeSystemClockSetter();
+    }
+    return context;
+}

@@ -1,0 +1,232 @@
+#include "QtSyncAdapters.h"
+
+#include "ntp/SyncRun.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QEventLoop>
+#include <QHostInfo>
+#include <QNetworkDatagram>
+#include <QRandomGenerator>
+#include <QTimer>
+#include <QUdpSocket>
+
+#include <chrono>
+
+namespace QtSync {
+
+// ---- EventPump -----------------------------------------------------------
+
+void EventPump::WaitForEvents(std::uint32_t maxMilliseconds) {
+    if (woken_ || maxMilliseconds == 0) {
+        woken_ = false;
+        QCoreApplication::processEvents();
+        return;
+    }
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    // A coarse timer may fire a few per cent early, which would only cost an
+    // extra pass; precise keeps it to one.
+    deadline.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    deadline.start(static_cast<int>(std::min<std::uint32_t>(maxMilliseconds, 0x7FFFFFFF)));
+
+    QEventLoop* outer = loop_;
+    loop_ = &loop;
+    loop.exec();
+    loop_ = outer;
+    woken_ = false;
+}
+
+void EventPump::Wake() {
+    if (loop_ != nullptr) {
+        loop_->quit();
+    } else {
+        woken_ = true;
+    }
+}
+
+// ---- Clocks --------------------------------------------------------------
+
+std::uint32_t Clocks::TickCount() {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(ms.count()));
+}
+
+ntp::ClockReading Clocks::Now() {
+    using namespace std::chrono;
+    ntp::ClockReading reading;
+    const auto utc = system_clock::now();
+    reading.MonotonicNs = MonotonicNs();
+    reading.UtcMicroseconds = duration_cast<microseconds>(utc.time_since_epoch()).count();
+    const qint64 ms = duration_cast<milliseconds>(utc.time_since_epoch()).count();
+    const QDateTime local = QDateTime::fromMSecsSinceEpoch(ms);
+    const QDate date = local.date();
+    const QTime time = local.time();
+    reading.Local = {date.year(),   date.month(),  date.day(), time.hour(),
+                     time.minute(), time.second(), time.msec()};
+    return reading;
+}
+
+std::int64_t Clocks::MonotonicNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+std::uint64_t Random::Next64() {
+    return QRandomGenerator::system()->generate64();
+}
+
+// ---- UdpEndpoint ---------------------------------------------------------
+
+namespace {
+
+QHostAddress Unmapped(const QHostAddress& address) {
+    bool isV4 = false;
+    const quint32 v4 = address.toIPv4Address(&isV4);
+    return isV4 ? QHostAddress(v4) : address;
+}
+
+} // namespace
+
+UdpEndpoint::UdpEndpoint(EventPump& pump, ntp::LocalClock& clock, ntp::TickSource& ticks)
+    : pump_(pump), clock_(clock), ticks_(ticks) {}
+
+UdpEndpoint::~UdpEndpoint() = default;
+
+void UdpEndpoint::Close() {
+    socket_.reset();
+    events_.clear();
+}
+
+ntp::SocketStatus UdpEndpoint::Resolve(const std::string& host, QHostAddress& address) {
+    const QString name = QString::fromStdString(host);
+    if (address.setAddress(name)) {
+        return {};
+    }
+    // QHostInfo::fromName would freeze the clock for as long as the resolver
+    // takes; the lookup runs aside while the pump keeps the window alive,
+    // under the same limit as the reply.
+    struct Lookup {
+        bool done = false;
+        QHostInfo info;
+    };
+    auto lookup = std::make_shared<Lookup>();
+    const int id = QHostInfo::lookupHost(name, this, [lookup, this](const QHostInfo& info) {
+        lookup->info = info;
+        lookup->done = true;
+        pump_.Wake();
+    });
+    const std::uint32_t start = ticks_.TickCount();
+    while (!lookup->done) {
+        const std::uint32_t elapsed = ticks_.TickCount() - start;
+        if (elapsed > ntp::ReplyTimeoutMs) {
+            QHostInfo::abortHostLookup(id);
+            return {false, kErrorBase + QAbstractSocket::SocketTimeoutError,
+                    "名前解決がタイムアウトしました"};
+        }
+        pump_.WaitForEvents(ntp::ReplyTimeoutMs + 1 - elapsed);
+    }
+    const QHostInfo& info = lookup->info;
+    if (info.error() != QHostInfo::NoError || info.addresses().isEmpty()) {
+        return {false, kErrorBase + QAbstractSocket::HostNotFoundError,
+                info.errorString().toStdString()};
+    }
+    // Servers are mostly reached over IPv4; take it when the name has both.
+    address = info.addresses().front();
+    for (const QHostAddress& candidate : info.addresses()) {
+        if (candidate.protocol() == QAbstractSocket::IPv4Protocol) {
+            address = candidate;
+            break;
+        }
+    }
+    return {};
+}
+
+ntp::SocketStatus UdpEndpoint::SocketFailure() const {
+    return {false, kErrorBase + static_cast<std::int32_t>(socket_->error()),
+            socket_->errorString().toStdString()};
+}
+
+ntp::SocketStatus UdpEndpoint::Open(const std::string& host, std::uint16_t port,
+                                    std::string& resolvedAddress) {
+    Close();
+    QHostAddress address;
+    const ntp::SocketStatus resolved = Resolve(host, address);
+    if (!resolved.Ok) {
+        return resolved;
+    }
+    address = Unmapped(address);
+
+    socket_ = std::make_unique<QUdpSocket>();
+    const QHostAddress any = address.protocol() == QAbstractSocket::IPv6Protocol
+                                 ? QHostAddress(QHostAddress::AnyIPv6)
+                                 : QHostAddress(QHostAddress::AnyIPv4);
+    if (!socket_->bind(any, 0)) {
+        const ntp::SocketStatus failure = SocketFailure();
+        Close();
+        return failure;
+    }
+    QObject::connect(socket_.get(), &QUdpSocket::readyRead, this, [this] { ReadDatagrams(); });
+    QObject::connect(socket_.get(), &QAbstractSocket::errorOccurred, this,
+                     [this](QAbstractSocket::SocketError error) {
+                         if (error == QAbstractSocket::TemporaryError) {
+                             return;
+                         }
+                         events_.push_back(ntp::SocketError{
+                             kErrorBase + static_cast<std::int32_t>(error),
+                             socket_ ? socket_->errorString().toStdString() : std::string()});
+                         pump_.Wake();
+                     });
+    remote_ = address;
+    port_ = port;
+    resolvedAddress = address.toString().toStdString();
+    return {};
+}
+
+ntp::SocketStatus UdpEndpoint::Send(const std::vector<std::uint8_t>& bytes) {
+    if (!socket_) {
+        return {false, kErrorBase + QAbstractSocket::UnknownSocketError, "socket not open"};
+    }
+    const auto size = static_cast<qint64>(bytes.size());
+    ntp::SocketStatus status;
+    status.SentMonotonicNs = clock_.MonotonicNs();
+    if (socket_->writeDatagram(reinterpret_cast<const char*>(bytes.data()), size, remote_, port_) !=
+        size) {
+        return SocketFailure();
+    }
+    return status;
+}
+
+std::optional<ntp::SocketEvent> UdpEndpoint::TakeEvent() {
+    if (events_.empty()) {
+        return std::nullopt;
+    }
+    ntp::SocketEvent event = std::move(events_.front());
+    events_.pop_front();
+    return event;
+}
+
+void UdpEndpoint::ReadDatagrams() {
+    // Stamped before reading: the run ages the reply from here.
+    const std::int64_t arrival = clock_.MonotonicNs();
+    while (socket_ && socket_->hasPendingDatagrams()) {
+        const QNetworkDatagram received = socket_->receiveDatagram();
+        if (!received.isValid()) {
+            break;
+        }
+        const QByteArray data = received.data();
+        ntp::Datagram datagram;
+        datagram.Bytes.assign(data.begin(), data.end());
+        datagram.SourceAddress = Unmapped(received.senderAddress()).toString().toStdString();
+        datagram.SourcePort = static_cast<std::uint16_t>(received.senderPort());
+        datagram.ArrivalMonotonicNs = arrival;
+        events_.push_back(std::move(datagram));
+    }
+    pump_.Wake();
+}
+
+} // namespace QtSync

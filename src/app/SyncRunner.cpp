@@ -1,0 +1,59 @@
+#include "SyncRunner.h"
+
+#include "QtSyncAdapters.h"
+#include "TextCodec.h"
+#include "ntp/FileLogSink.h"
+
+#include <utility>
+
+namespace {
+
+// The log is in the same encoding as the settings file (the ANSI code page on
+// Windows), which matters only for a server name that is not ASCII.
+class EncodedLogSink final : public ntp::LogSink {
+public:
+    explicit EncodedLogSink(std::string path) : file_(std::move(path)) {}
+    void AppendLine(const std::string& line) override {
+        file_.AppendLine(TextCodec::Utf8ToFileText(line));
+    }
+
+private:
+    ntp::FileLogSink file_;
+};
+
+} // namespace
+
+struct SyncRunner::Impl {
+    Impl(SettingsRecord& s, ntp::MessageSink& messages, ntp::ClockSetter& setter,
+         std::string logPath)
+        : settings(s), log(std::move(logPath)),
+          socket(pump, clocks, clocks), services{socket, pump,     clocks, clocks,
+                                                 setter, messages, log,    random} {}
+
+    SettingsRecord& settings;
+    EncodedLogSink log;
+    QtSync::EventPump pump;
+    QtSync::Clocks clocks;
+    QtSync::Random random;
+    QtSync::UdpEndpoint socket;
+    ntp::SyncServices services;
+    ntp::SyncState state;
+};
+
+SyncRunner::SyncRunner(SettingsRecord& settings, ntp::MessageSink& messages,
+                       ntp::ClockSetter& setter, std::string logPath)
+    : impl_(std::make_unique<Impl>(settings, messages, setter, std::move(logPath))) {}
+
+SyncRunner::~SyncRunner() = default;
+
+ntp::SyncOutcome SyncRunner::SyncSystemTime(bool showResult, const std::string& server) {
+    return ntp::SyncSystemTime(impl_->state, impl_->settings, impl_->services, showResult, server);
+}
+
+ntp::QueryOutcome SyncRunner::Query(const std::string& server) {
+    return ntp::QueryServer(impl_->state, impl_->settings, impl_->services, server);
+}
+
+const std::string& SyncRunner::LastSyncText() const {
+    return impl_->state.LastSyncText;
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "ntp/Packet.h"
+#include "ntp/SyncInterfaces.h"
+#include "settings/SettingsRecord.h"
+
+#include <cstdint>
+#include <string>
+
+// One synchronisation run: ask the server, wait inside the event pump, set the
+// clock, log and report.
+namespace ntp {
+
+inline constexpr std::uint32_t ReplyTimeoutMs = 5000;
+
+// Everything the program keeps between runs.
+struct SyncState {
+    NTPResult Result;
+    std::string LastSyncText; // "yyyy/m/d h:nn:ss", local
+    // True from the request until the clock is set or the run has failed;
+    // another run is refused meanwhile.
+    bool Waiting = false;
+};
+
+// Every field within its calendar range, milliseconds below 1000, and the
+// year within what any setter takes (1601..30827). Setters check this before
+// touching the clock.
+bool IsValidSystemTime(const SystemTimeFields& utc);
+
+enum class SyncOutcome { Succeeded, Failed, NotStarted };
+
+// NotStarted when another run still waits for its reply.
+SyncOutcome SyncSystemTime(SyncState& state, SettingsRecord& settings, SyncServices& services,
+                           bool showResult, const std::string& server);
+
+struct QueryOutcome {
+    bool Ok = false;
+    std::string FailureText;
+    std::int32_t ErrorNumber = 0;
+    std::string ErrorCode;
+    int Stratum = 0;
+    // Standard NTP estimates from the four instants: server minus local clock,
+    // and the round trip less the server's own processing.
+    double OffsetSeconds = 0.0;
+    double DelaySeconds = 0.0;
+};
+
+// The same exchange and the same checks, but nothing is set, shown or logged.
+QueryOutcome QueryServer(SyncState& state, const SettingsRecord& settings, SyncServices& services,
+                         const std::string& server);
+
+} // namespace ntp

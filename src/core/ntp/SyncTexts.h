@@ -1,0 +1,74 @@
+#pragma once
+
+#include "datetime/LocalDateTime.h"
+#include "ntp/Packet.h"
+
+#include <cstdint>
+#include <string>
+
+// What a synchronisation tells the user (the result dialog's texts) and the
+// log (the failure codes), and the number and date shapes both use.
+namespace ntp {
+
+inline constexpr const char* CRLF = "\r\n";
+
+std::string CantOpenText(const std::string& server);
+std::string OverPermissibleDelayText(const std::string& server);
+std::string NoResponseText(const std::string& server);
+std::string ClockRefusedText();
+std::string NotSynchronizedText(const std::string& server);
+
+inline constexpr const char* CodeCantOpen = "Winsock:Can'tOpen";
+inline constexpr const char* CodeBadLength = "Winsock:PacketIsn't48Bytes";
+inline constexpr const char* CodeDataArrival = "Winsock:ErrorAtDataArrival";
+inline constexpr const char* CodeNoResponse = "Winsock:HostDon'tResponse";
+inline constexpr const char* CodeOverDelay = "morvatel:OverPermissibleDelay";
+inline constexpr const char* CodeClockRefused = "morvatel:Can'tModifySystemTime";
+inline constexpr const char* CodeNotSynchronized = "morvatel:ServerNotSynchronized";
+
+// "取得した時刻" of the success text: ServerTimeLocal and the thousandths. A
+// fraction that rounded up to a whole second moves to the next second rather
+// than printing "…:021.000".
+std::string ReceivedTimeText(const NTPResult& result, float utcOffsetHours);
+
+struct SuccessFigures {
+    std::string Server;
+    std::string BeforeText;   // "yyyy/mm/dd hh:nn:ss.fff"
+    std::string ReceivedText; // ReceivedTimeText
+    bool Negative = false;
+    std::string DiffText; // "hh:mm:ss"
+    float OneWay = 0.0f;  // ms
+};
+
+std::string SuccessText(const NTPResult& result, const SuccessFigures& figures);
+
+} // namespace ntp
+
+// The number and date shapes the synchronisation texts and the log use.
+namespace ntp::Text {
+
+// Nearest integer, halves to even.
+std::int64_t RoundHalfEven(double value);
+
+// "yyyy/mm/dd hh:nn:ss"
+std::string DateTime(const LocalDateTime& t);
+
+// "yyyy/m/d h:nn:ss": month, day and hour without padding.
+std::string DateTimeShort(const LocalDateTime& t);
+
+// "###0.0" (and "##0.0", which writes the same): one decimal, at least one
+// integer digit, no grouping, halves away from zero. A value that rounds to
+// zero is written "0.0", never "-0.0".
+std::string OneDecimal(double value);
+
+// ".000" for a value in 0..1: a point and three digits, no leading zero;
+// 1 reads "1.000".
+std::string Thousandths(double value);
+
+// "####0": no padding, a minus sign when negative.
+std::string Integer(std::int64_t value);
+
+// "hh:mm:ss" of a non-negative number of seconds, hours modulo 24.
+std::string ClockDuration(std::int64_t seconds);
+
+} // namespace ntp::Text

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "settings/ProfileFile.h"
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The key layer of the settings store: where Morvatel.ini lives, its section
+// and value size, and reading and writing its keys. It knows nothing about
+// what the keys mean (that is SettingsStore's part).
+namespace SettingsFile {
+
+inline constexpr std::string_view kSection = "Morvatel 1.10";
+inline constexpr std::string_view kFileName = "Morvatel.ini";
+inline constexpr std::string_view kLogFileName = "Morvatel.log";
+// Values have always been read through a 100-byte buffer with its closing
+// NUL, so files in the wild expect no more than 99 bytes to count.
+inline constexpr std::size_t kValueBytes = 99;
+
+// Line ending of a file we create; an existing file keeps its own.
+#ifdef _WIN32
+inline constexpr std::string_view kNewFileLineEnding = "\r\n";
+#else
+inline constexpr std::string_view kNewFileLineEnding = "\n";
+#endif
+
+// The settings file's text encoding, converted at the file boundary: the
+// core works in UTF-8, the file is in the ANSI code page on Windows. The
+// platform supplies the real one (TextCodec::SettingsEncoding()).
+struct FileEncoding {
+    std::string (*toUtf8)(std::string_view fileText);
+    std::string (*fromUtf8)(std::string_view utf8);
+    // Longest prefix of file text, at most maxBytes, not ending inside a
+    // character.
+    std::size_t (*prefixLength)(std::string_view fileText, std::size_t maxBytes);
+};
+
+// Files that are UTF-8 already, as on Linux.
+const FileEncoding& Utf8Encoding();
+
+// Replaces a whole file in one step. False on any failure, and then the old
+// file must be as it was. The platform's is AtomicFile::Replace; tests
+// inject their own.
+using FileReplacer = std::function<bool(const std::string& path, const std::string& content)>;
+
+// folder + separator (unless folder already ends in one) + fileName.
+std::string PathInFolder(const std::string& folder, std::string_view fileName);
+
+enum class ReadStatus {
+    Missing, // no such file: every key has its default
+    Read,
+    Failed, // there is a file but it could not be read: it must not be overwritten
+};
+struct FileBytes {
+    ReadStatus status = ReadStatus::Missing;
+    std::string bytes;
+};
+FileBytes ReadFileBytes(const std::string& path);
+
+// What a value as stored in the file reads as: cut at a NUL and at
+// kValueBytes (on a character boundary), converted to UTF-8; defaultText
+// when that leaves it empty.
+std::string SettingText(std::string stored, std::string_view defaultText,
+                        const FileEncoding& encoding = Utf8Encoding());
+
+// The key's text from file content already in memory: the value cut at
+// kValueBytes (on a character boundary) and at a NUL, converted to UTF-8;
+// defaultText when that is empty.
+std::string ReadSettingFrom(std::string_view fileContent, std::string_view key,
+                            std::string_view defaultText,
+                            const FileEncoding& encoding = Utf8Encoding());
+
+// New file content: oldContent with the UTF-8 entries written into our
+// section, every line we do not own left as it was.
+std::string RenderSettings(std::string_view oldContent,
+                           const std::vector<ProfileFile::Entry>& entries,
+                           const FileEncoding& encoding = Utf8Encoding());
+
+// Reads the file once, renders the new content and hands it to replace once.
+// Returns true when the file holds the entries afterwards (also when nothing
+// had to change and so nothing was written). A file that exists but cannot
+// be read is not replaced, since its other lines would be lost.
+bool WriteSettings(const std::string& path, const std::vector<ProfileFile::Entry>& entries,
+                   const FileReplacer& replace, const FileEncoding& encoding = Utf8Encoding());
+
+// "yes" or "no" in any letter case; anything else (True, 1, empty) is the
+// default.
+bool ParseYesNo(std::string_view text, bool defaultFlag);
+std::string FormatYesNo(bool flag);
+
+} // namespace SettingsFile

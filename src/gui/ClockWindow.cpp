@@ -1,0 +1,240 @@
+#include "ClockWindow.h"
+
+#include "ClockMenu.h"
+#include "FacePicture.h"
+#include "face/Assets.h"
+#include "face/Blit.h"
+#include "face/RedrawSchedule.h"
+
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+#include <algorithm>
+#include <cmath>
+
+ClockWindow::ClockWindow(SettingsRecord& settings, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), settings_(settings),
+      localClock_(&ClockWindow::SystemLocalTime) {
+    setWindowTitle(QStringLiteral("Morvatel"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    // The clock is rarely the active window, and its date is wanted anyway.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+
+    picBody = new FacePicture(this);
+    picBody->setObjectName(QStringLiteral("picBody"));
+    picBody->move(0, 0);
+    picBody->onExternalPaint = [this] { Compose(true); };
+
+    // Re-armed at every tick for the next moment the face can change; precise,
+    // so a colon edge or a new minute is not shown late.
+    tmrClockDraw = new QTimer(this);
+    tmrClockDraw->setObjectName(QStringLiteral("tmrClockDraw"));
+    tmrClockDraw->setInterval(drawInterval_);
+    tmrClockDraw->setSingleShot(true);
+    tmrClockDraw->setTimerType(Qt::PreciseTimer);
+    connect(tmrClockDraw, &QTimer::timeout, this, &ClockWindow::OnClockDrawTick);
+    tmrClockDraw->start();
+
+    // Coarse timers wake on whole seconds together with the face's own
+    // recheck, so an idle clock wakes about once a second, not twice.
+    tmrDate = new QTimer(this);
+    tmrDate->setObjectName(QStringLiteral("tmrDate"));
+    tmrDate->setInterval(2000);
+    tmrDate->setTimerType(Qt::VeryCoarseTimer);
+    connect(tmrDate, &QTimer::timeout, this, &ClockWindow::RefreshDateTip);
+    tmrDate->start();
+
+    // Its tick belongs to the synchronisation triggers, which arm it.
+    tmrNTPatRun = new QTimer(this);
+    tmrNTPatRun->setObjectName(QStringLiteral("tmrNTPatRun"));
+    tmrNTPatRun->setInterval(60000);
+
+    // Its tick belongs to the synchronisation triggers (the countdown).
+    tmrNTPbyTimer = new QTimer(this);
+    tmrNTPbyTimer->setObjectName(QStringLiteral("tmrNTPbyTimer"));
+    tmrNTPbyTimer->setInterval(60000);
+    tmrNTPbyTimer->setTimerType(Qt::VeryCoarseTimer);
+    tmrNTPbyTimer->start();
+
+    // Lets the menu close before the program goes away.
+    tmrExit = new QTimer(this);
+    tmrExit->setObjectName(QStringLiteral("tmrExit"));
+    tmrExit->setInterval(100);
+    tmrExit->setSingleShot(true);
+    connect(tmrExit, &QTimer::timeout, this, &ClockWindow::OnExitTick);
+
+    mnuMenus = new ClockMenu(settings_, *this);
+}
+
+ClockWindow::~ClockWindow() = default;
+
+void ClockWindow::SetActions(Actions actions) {
+    actions_ = std::move(actions);
+}
+
+void ClockWindow::SetLocalClock(std::function<LocalDateTime()> clock) {
+    localClock_ = std::move(clock);
+}
+
+void ClockWindow::SetDateFormatter(
+    std::function<std::string(const LocalDateTime&, const std::string&)> formatter) {
+    dateFormatter_ = std::move(formatter);
+}
+
+void ClockWindow::LoadBodyPicture() {
+    picBody->Load(BodyPicture());
+    setFixedSize(picBody->size());
+}
+
+LocalDateTime ClockWindow::SystemLocalTime() {
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDate d = now.date();
+    const QTime t = now.time();
+    return LocalDateTime{d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(), t.msec()};
+}
+
+void ClockWindow::SetDrawInterval(int milliseconds) {
+    drawInterval_ = milliseconds;
+    if (milliseconds <= 0) {
+        tmrClockDraw->stop();
+        return;
+    }
+    tmrClockDraw->start(milliseconds);
+}
+
+void ClockWindow::OnClockDrawTick() {
+    DrawClockFace(false);
+}
+
+void ClockWindow::Compose(bool force) {
+    lastNow_ = localClock_();
+    ClockFace::Draw(
+        force, lastNow_, settings_, face_, [this](int x, int y, int w, int h, int srcX, int srcY) {
+            picBody->MarkChanged(Blit(picBody->Picture(), x, y, w, h, GlyphStrip(), srcX, srcY));
+        });
+}
+
+void ClockWindow::DrawClockFace(bool force) {
+    Compose(force);
+    picBody->Present();
+    // Every frame, not only the timer's, decides the next wake-up: a colon
+    // that just started blinking must not wait for a wake-up planned without.
+    if (drawInterval_ > 0) {
+        tmrClockDraw->setTimerType(RedrawSchedule::MayCoalesce(lastNow_, settings_, drawInterval_)
+                                       ? Qt::VeryCoarseTimer
+                                       : Qt::PreciseTimer);
+        tmrClockDraw->start(RedrawSchedule::NextDelay(lastNow_, settings_, drawInterval_));
+    }
+}
+
+void ClockWindow::RefreshDateTip() {
+    if (!dateFormatter_) {
+        return;
+    }
+    const QString text =
+        QString::fromStdString(dateFormatter_(face_.DisplayedTime, settings_.DateFormat));
+    // Reassigning an unchanged text would disturb a tooltip the user is reading.
+    if (text != picBody->toolTip()) {
+        picBody->setToolTip(text);
+    }
+}
+
+void ClockWindow::OnExitTick() {
+    tmrExit->stop();
+    if (actions_.exitApplication) {
+        actions_.exitApplication();
+    }
+}
+
+void ClockWindow::mousePressEvent(QMouseEvent* event) {
+    // Only remembered, for the case where the window must follow the pointer
+    // itself: a press alone never moves the window.
+    if (event->button() == Qt::LeftButton) {
+        grabOffset_ = event->position().toPoint();
+    }
+    following_ = false;
+}
+
+void ClockWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (event->buttons() != Qt::LeftButton) {
+        following_ = false;
+        return;
+    }
+    if (following_) {
+        move(event->globalPosition().toPoint() - grabOffset_);
+        return;
+    }
+    const bool handedOver = actions_.startSystemMove
+                                ? actions_.startSystemMove()
+                                : (windowHandle() != nullptr && windowHandle()->startSystemMove());
+    if (!handedOver) {
+        following_ = true;
+        move(event->globalPosition().toPoint() - grabOffset_);
+    }
+}
+
+void ClockWindow::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        following_ = false;
+    }
+    if (event->button() == Qt::RightButton) {
+        const QPoint at = event->globalPosition().toPoint();
+        if (actions_.showPopupMenu) {
+            actions_.showPopupMenu(at);
+        } else {
+            mnuMenus->ShowAt(at);
+        }
+    }
+}
+
+void ClockWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The double-click of the left button, as on every desktop.
+    if (event->button() == Qt::LeftButton && settings_.EXITbyDblClick && actions_.exitApplication) {
+        actions_.exitApplication();
+        return;
+    }
+    mousePressEvent(event);
+}
+
+void ClockWindow::closeEvent(QCloseEvent* event) {
+    // A close from the window system (its close command, the end of the
+    // session) ends the program the orderly way, so the settings are saved and
+    // no hidden form keeps the process alive.
+    if (actions_.exitApplication) {
+        event->ignore();
+        actions_.exitApplication();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+SettingsStore::WindowPosition ClockWindow::Position() const {
+    const QSize screen = PrimaryScreenSize();
+    const QPoint at = pos();
+    return {static_cast<double>(at.x()), static_cast<double>(at.y()),
+            static_cast<double>(screen.width()), static_cast<double>(screen.height())};
+}
+
+QSize ClockWindow::PrimaryScreenSize() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->geometry().size() : QSize(0, 0);
+}
+
+QPoint ClockWindow::PlacementFor(double xRatio, double yRatio, const QSize& screen) {
+    // Far enough to put a window off every screen, near enough that window
+    // arithmetic cannot overflow.
+    static constexpr double kLimit = 1 << 24;
+    auto at = [](double extent, double ratio) {
+        const double v = extent * ratio;
+        if (!std::isfinite(v)) {
+            return 0;
+        }
+        return static_cast<int>(std::lround(std::clamp(v, -kLimit, kLimit)));
+    };
+    return {at(screen.width(), xRatio), at(screen.height(), yRatio)};
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "FacePicture.h"
+#include "datetime/LocalDateTime.h"
+#include "face/ClockFace.h"
+#include "settings/SettingsRecord.h"
+#include "settings/SettingsStore.h"
+
+#include <QPoint>
+#include <QSize>
+#include <QWidget>
+
+#include <functional>
+#include <string>
+
+class ClockMenu;
+class QTimer;
+
+// The borderless clock window: the face, the mouse, the date tooltip and the
+// five timers. What the timers and the menu set off belongs to the program.
+class ClockWindow : public QWidget {
+    Q_OBJECT
+public:
+    // What the window asks of the rest of the program, so tests can watch it.
+    struct Actions {
+        // Hands the move to the window system; false when it refuses.
+        std::function<bool()> startSystemMove;
+        // Empty: the window's own menu opens there.
+        std::function<void(const QPoint& globalPos)> showPopupMenu;
+        std::function<void()> exitApplication;
+    };
+
+    explicit ClockWindow(SettingsRecord& settings, QWidget* parent = nullptr);
+    ~ClockWindow() override;
+
+    void SetActions(Actions actions);
+    void SetLocalClock(std::function<LocalDateTime()> clock);
+    void SetDateFormatter(
+        std::function<std::string(const LocalDateTime&, const std::string& pattern)> formatter);
+
+    // Puts the body picture into picBody and sizes the window to it.
+    void LoadBodyPicture();
+
+    void DrawClockFace(bool force);
+
+    // The redraw timer's shortest period; 0 stops it (the face then changes
+    // only on paint and on the blink toggle).
+    void SetDrawInterval(int milliseconds);
+    const ClockFace::FaceState& Face() const { return face_; }
+
+    // The tmrDate tick.
+    void RefreshDateTip();
+
+    // Where the window stands, for the settings' position ratios.
+    SettingsStore::WindowPosition Position() const;
+
+    // Top-left corner for the position ratios on a screen of the given size. Not
+    // clamped to the screen, only kept within what a window position can hold.
+    static QPoint PlacementFor(double xRatio, double yRatio, const QSize& screen);
+    static QSize PrimaryScreenSize();
+
+    // The designed controls. Owned through Qt parenthood.
+    FacePicture* picBody = nullptr;
+    ClockMenu* mnuMenus = nullptr;
+    QTimer* tmrClockDraw = nullptr;
+    QTimer* tmrDate = nullptr;
+    QTimer* tmrNTPatRun = nullptr;
+    QTimer* tmrNTPbyTimer = nullptr;
+    QTimer* tmrExit = nullptr;
+
+    // Reads the local time from the OS, milliseconds included.
+    static LocalDateTime SystemLocalTime();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Compose(bool force);
+    void OnClockDrawTick();
+    void OnExitTick();
+
+    SettingsRecord& settings_;
+    Actions actions_;
+    std::function<LocalDateTime()> localClock_;
+    std::function<std::string(const LocalDateTime&, const std::string&)> dateFormatter_;
+    ClockFace::FaceState face_;
+    LocalDateTime lastNow_;
+    int drawInterval_ = 75;
+
+    // Set when the window system would not move the window: the window then
+    // follows the pointer itself while the left button alone stays down.
+    bool following_ = false;
+    QPoint grabOffset_;
+};

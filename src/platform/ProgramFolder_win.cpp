@@ -1,0 +1,48 @@
+#include "ProgramFolder.h"
+
+#include <filesystem>
+#include <system_error>
+#include <windows.h>
+
+namespace ProgramFolder {
+
+std::string ExecutableFolder() {
+    wchar_t buffer[MAX_PATH * 4];
+    const DWORD n = GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(std::size(buffer)));
+    if (n == 0 || n >= std::size(buffer)) {
+        return std::filesystem::current_path().string();
+    }
+    return std::filesystem::path(std::wstring(buffer, n)).parent_path().string();
+}
+
+bool IsWritable(const std::string& folder) {
+    // Windows has no reliable access() for folders: try to create a file.
+    const std::filesystem::path probe =
+        std::filesystem::path(folder) /
+        ("morvatel-write-test-" + std::to_string(GetCurrentProcessId()));
+    HANDLE h = CreateFileW(probe.wstring().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    CloseHandle(h);
+    return true;
+}
+
+std::string UserConfigFolder() {
+    wchar_t buffer[MAX_PATH * 4];
+    const DWORD n =
+        GetEnvironmentVariableW(L"APPDATA", buffer, static_cast<DWORD>(std::size(buffer)));
+    if (n == 0 || n >= std::size(buffer)) {
+        return ExecutableFolder();
+    }
+    return (std::filesystem::path(std::wstring(buffer, n)) / "Morvatel").string();
+}
+
+bool Create(const std::string& folder) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    return std::filesystem::is_directory(folder, ec);
+}
+
+} // namespace ProgramFolder

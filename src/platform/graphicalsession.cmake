@@ -1,8 +1,0 @@
-target_sources(morvatel_platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/GraphicalSession.h)
-if(WIN32)
-    target_sources(morvatel_platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/graphicalsession_win.cpp)
-else()
-    find_library(MORVATEL_XCB_LIBRARY xcb REQUIRED)
-    target_sources(morvatel_platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/graphicalsession_linux.cpp)
-    target_link_libraries(morvatel_platform PUBLIC ${MORVATEL_XCB_LIBRARY})
-endif()

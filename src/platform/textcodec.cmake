@@ -1,6 +1,0 @@
-if(WIN32)
-    target_sources(morvatel_platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/textcodec_win.cpp)
-else()
-    target_sources(morvatel_platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/textcodec_linux.cpp)
-endif()
-target_sources(morvatel_platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/TextCodec.h)

@@ -1,1 +1,0 @@
-morvatel_unit_test(redraw_schedule_test ${CMAKE_CURRENT_LIST_DIR}/RedrawSchedule_test.cpp)

@@ -1,5 +1,0 @@
-morvatel_unit_test(numberreader_test ${CMAKE_CURRENT_LIST_DIR}/numberreader_test.cpp)
-morvatel_unit_test(profilefile_test ${CMAKE_CURRENT_LIST_DIR}/profilefile_test.cpp)
-morvatel_unit_test(settings_test ${CMAKE_CURRENT_LIST_DIR}/settings_test.cpp)
-morvatel_unit_test(atomicfile_test ${CMAKE_CURRENT_LIST_DIR}/atomicfile_test.cpp)
-target_link_libraries(atomicfile_test PRIVATE morvatel_platform)

@@ -1,0 +1,424 @@
+#include "core/ntp/FakeSyncWorld.h"
+
+#include "ntp/SyncRun.h"
+#include "ntp/SyncTexts.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace ntp;
+
+namespace {
+
+constexpr std::uint32_t k1970 = 2208988800u;
+const std::string kServer = "192.0.2.10";
+
+std::uint32_t Frac(double seconds) {
+    return static_cast<std::uint32_t>(std::llround(seconds * 4294967296.0));
+}
+
+// One program with its settings and state in a fake world.
+struct Scenario {
+    Scenario() {
+        settings.NTP_Logging = true;
+        settings.NTP_UTCOffset = 9.0f;
+        settings.NTPCountdown = 99;
+    }
+
+    SyncOutcome Sync(bool showResult = true) {
+        auto services = world.Services();
+        return SyncSystemTime(state, settings, services, showResult, kServer);
+    }
+
+    // A server 5 s ahead of the local clock, answering `atMs` after the
+    // request with its clock read `atMs` later, receive = transmit.
+    ReplyPlan Good(std::int64_t atMs = 20) const {
+        const std::int64_t serverMs = world.UtcBaseMs + world.NowMs + atMs + 5000;
+        ReplyPlan plan;
+        plan.TransmitSeconds = static_cast<std::uint32_t>(k1970 + serverMs / 1000);
+        plan.TransmitFraction = Frac(static_cast<double>(serverMs % 1000) / 1000.0);
+        plan.ReceiveSeconds = plan.TransmitSeconds;
+        plan.ReceiveFraction = plan.TransmitFraction;
+        return plan;
+    }
+
+    void ReplyAt(std::int64_t atMs, const ReplyPlan& plan) {
+        world.Script.push_back({atMs, plan.Maker(world)});
+    }
+
+    FakeSyncWorld world;
+    SettingsRecord settings;
+    SyncState state;
+};
+
+class SyncRunTest : public ::testing::Test, public Scenario {};
+
+} // namespace
+
+TEST_F(SyncRunTest, SuccessSetsLogsThenShows) {
+    ReplyAt(20, Good());
+    EXPECT_EQ(Sync(), SyncOutcome::Succeeded);
+
+    EXPECT_EQ(world.Trace, (std::vector<std::string>{"set", "broadcast", "log", "dialog"}));
+    ASSERT_EQ(world.Sets.size(), 1u);
+    // Server 09:05:07.477 UTC, plus half the 20 ms round trip.
+    EXPECT_EQ(world.Sets[0], (SystemTimeFields{2004, 3, 0, 7, 9, 5, 7, 487}));
+    EXPECT_EQ(world.Dialogs[0], "システムの時刻を '192.0.2.10' と同期しました。\r\n"
+                                "\r\n"
+                                "変更前の時刻: 2004/03/07 18:05:02.457\r\n"
+                                "取得した時刻: 2004/03/07 18:05:07.477\r\n"
+                                "差: -00:00:05\r\n"
+                                "\r\n"
+                                "Stratum: 2　Poll Interval: 6　Precision: -20\r\n"
+                                "応答遅延: 0.0ms　推定伝送遅延: 10.0ms");
+    EXPECT_EQ(world.LogLines[0], "NTP:OK 2004/03/07 18:05:02 192.0.2.10 10.0ms -00:00:05 - -\r\n");
+    EXPECT_EQ(state.LastSyncText, "2004/3/7 18:05:02");
+    EXPECT_EQ(settings.NTPCountdown, 99);
+    EXPECT_TRUE(state.Result.ServerTimeUTC.empty());
+    EXPECT_FALSE(state.Waiting);
+    EXPECT_FALSE(world.Open_) << "the socket is closed once the reply is in";
+
+    // The request: version 4 client with the random nonce as transmit time.
+    ASSERT_EQ(world.LastRequest.size(), 48u);
+    EXPECT_EQ(world.LastRequest[0], 0x23);
+    EXPECT_EQ(world.LastRequest[40], 0x01);
+    EXPECT_EQ(world.LastRequest[47], 0xEF);
+}
+
+TEST_F(SyncRunTest, TimerRunDoesNotShowSuccessAndLocalClockAheadHasNoSign) {
+    auto plan = Good(); // then moved 10 s back: the local clock is 5 s ahead
+    plan.TransmitSeconds -= 10;
+    plan.ReceiveSeconds -= 10;
+    ReplyAt(20, plan);
+    EXPECT_EQ(Sync(false), SyncOutcome::Succeeded);
+    EXPECT_TRUE(world.Dialogs.empty());
+    EXPECT_EQ(world.LogLines[0], "NTP:OK 2004/03/07 18:05:02 192.0.2.10 10.0ms 00:00:05 - -\r\n");
+}
+
+TEST_F(SyncRunTest, Failures) {
+    struct Row {
+        const char* name;
+        std::function<void(Scenario&)> arrange;
+        std::string text;
+        std::string logTail;
+        bool countdownTouched;
+    };
+    const std::string notDone = "\r\n\r\n時刻の同期はできませんでした。";
+    auto reply = [](auto change) {
+        return [change](Scenario& t) {
+            ReplyPlan plan = t.Good();
+            change(plan);
+            t.ReplyAt(20, plan);
+        };
+    };
+    const Row rows[] = {
+        {"host not found",
+         [](Scenario& t) {
+             t.world.OpenStatus = {false, 1002, "not found"};
+         },
+         "エラー: NTPサーバー '192.0.2.10' と正常に通信できません。" + notDone,
+         " - - 1002 Winsock:Can'tOpen", false},
+        {"send refused",
+         [](Scenario& t) {
+             t.world.SendStatus = {false, 1007, "no route"};
+         },
+         "エラー: NTPサーバー '192.0.2.10' と正常に通信できません。" + notDone,
+         " - - 1007 Winsock:Can'tOpen", false},
+        {"silent, permissible delay on", [](Scenario&) {},
+         "NTPサーバー '192.0.2.10' "
+         "の応答時間が許容値を超えました。\r\n\r\n時刻の同期を中止しました。",
+         " - - 0 morvatel:OverPermissibleDelay", true},
+        {"silent, permissible delay off",
+         [](Scenario& t) { t.settings.NTP_UsePermissibleDelay = false; },
+         "エラー: NTPサーバー '192.0.2.10' の応答がありません。" + notDone,
+         " - - 0 Winsock:HostDon'tResponse", true},
+        {"late but parsed reply", [](Scenario& t) { t.ReplyAt(700, t.Good(700)); },
+         "NTPサーバー '192.0.2.10' "
+         "の応答時間が許容値を超えました。\r\n\r\n時刻の同期を中止しました。",
+         " - - 0 morvatel:OverPermissibleDelay", true},
+        {"short reply", reply([](ReplyPlan& s) { s.Length = 47; }),
+         "エラー: 受信したパケットの長さが不正です。" + notDone,
+         " - - 0 Winsock:PacketIsn't48Bytes", true},
+        {"reply with authenticator", reply([](ReplyPlan& s) { s.Length = 68; }),
+         "エラー: 受信したパケットの長さが不正です。" + notDone,
+         " - - 0 Winsock:PacketIsn't48Bytes", true},
+        {"transmit time before 1970", reply([](ReplyPlan& s) { s.TransmitSeconds = k1970 - 1; }),
+         "エラー No.2: 送信時刻から日時を作れません。" + notDone,
+         " - - 2 Winsock:ErrorAtDataArrival", true},
+        {"socket error event",
+         [](Scenario& t) {
+             t.world.Script.push_back({5, [](const auto&) {
+                                           return SocketEvent(SocketError{10054, "refused"});
+                                       }});
+         },
+         "通信エラー No.10054: refused", " - - 0 ", true},
+        {"clock refused",
+         [](Scenario& t) {
+             t.world.SetterAccepts = false;
+             t.ReplyAt(20, t.Good());
+         },
+         "エラー: システムの時刻を変更できません。", " - - 0 morvatel:Can'tModifySystemTime", true},
+        {"leap indicator 3", reply([](ReplyPlan& s) { s.LeapVersionMode = 0xE4; }),
+         "エラー: NTPサーバー '192.0.2.10' の時刻は同期されていません。" + notDone,
+         " - - 0 morvatel:ServerNotSynchronized", true},
+        {"stratum 0", reply([](ReplyPlan& s) { s.Stratum = 0; }),
+         "エラー: NTPサーバー '192.0.2.10' の時刻は同期されていません。" + notDone,
+         " - - 0 morvatel:ServerNotSynchronized", true},
+        {"zero transmit time",
+         reply([](ReplyPlan& s) { s.TransmitSeconds = s.TransmitFraction = 0; }),
+         "エラー: NTPサーバー '192.0.2.10' の時刻は同期されていません。" + notDone,
+         " - - 0 morvatel:ServerNotSynchronized", true},
+    };
+    for (const auto& row : rows) {
+        for (const bool byTimer : {true, false}) {
+            SCOPED_TRACE(std::string(row.name) + (byTimer ? " (NTPbyTimer)" : ""));
+            Scenario t;
+            t.settings.NTPbyTimer = byTimer;
+            row.arrange(t);
+            EXPECT_EQ(t.Sync(false), SyncOutcome::Failed);
+            ASSERT_EQ(t.world.Dialogs.size(), 1u) << "failures show even for a timer run";
+            EXPECT_EQ(t.world.Dialogs[0], row.text);
+            ASSERT_EQ(t.world.LogLines.size(), 1u);
+            EXPECT_TRUE(t.world.LogLines[0].starts_with("NTP:NG 2004/03/07 18:05:0"));
+            EXPECT_TRUE(t.world.LogLines[0].ends_with(row.logTail + "\r\n")) << t.world.LogLines[0];
+            const auto& trace = t.world.Trace;
+            EXPECT_EQ(std::vector<std::string>(trace.end() - 2, trace.end()),
+                      (std::vector<std::string>{"dialog", "log"}));
+            EXPECT_EQ(t.world.Sets.size(),
+                      row.text.find("システムの時刻を変更") != std::string::npos ? 1u : 0u);
+            EXPECT_EQ(t.settings.NTPCountdown, byTimer && row.countdownTouched ? 1 : 99);
+            EXPECT_TRUE(t.state.Result.ServerTimeUTC.empty());
+            EXPECT_TRUE(t.state.Result.ErrorMessage.empty());
+            EXPECT_TRUE(t.state.LastSyncText.empty());
+        }
+    }
+}
+
+TEST_F(SyncRunTest, DelayLimits) {
+    struct Row {
+        const char* name;
+        bool usePermissible;
+        std::int32_t permissible;
+        std::int64_t replyAt; // -1: silent
+        const char* code;     // empty: success
+        std::int64_t endsAt;
+    };
+    const Row rows[] = {
+        {"exactly the permissible delay", true, 600, 600, "", 600},
+        {"one ms over it", true, 600, 601, "morvatel:OverPermissibleDelay", 601},
+        {"silent gives up just over 600", true, 600, -1, "morvatel:OverPermissibleDelay", 601},
+        {"exactly 5000 ms", false, 600, 5000, "", 5000},
+        {"5001 ms", false, 600, 5001, "Winsock:HostDon'tResponse", 5001},
+        {"5001 ms within a 5000 limit", true, 5000, -1, "morvatel:OverPermissibleDelay", 5001},
+        {"a 6000 limit still times out", true, 6000, -1, "Winsock:HostDon'tResponse", 5001},
+        {"negative limit", true, -1, 20, "morvatel:OverPermissibleDelay", 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Scenario t;
+        t.settings.NTP_UsePermissibleDelay = row.usePermissible;
+        t.settings.NTP_PermissibleDelay = row.permissible;
+        if (row.replyAt >= 0) {
+            t.ReplyAt(row.replyAt, t.Good(row.replyAt));
+        }
+        const SyncOutcome outcome = t.Sync();
+        EXPECT_EQ(outcome, *row.code ? SyncOutcome::Failed : SyncOutcome::Succeeded);
+        if (*row.code) {
+            EXPECT_TRUE(t.world.LogLines.at(0).ends_with(std::string(row.code) + "\r\n"));
+        }
+        EXPECT_EQ(t.world.NowMs, row.endsAt);
+    }
+}
+
+TEST_F(SyncRunTest, SleepsInsteadOfSpinning) {
+    Sync(); // silent, permissible delay 600
+    EXPECT_EQ(world.Waits, (std::vector<std::uint32_t>{601}));
+}
+
+TEST_F(SyncRunTest, TickCountWrapsDuringTheWait) {
+    world.TickBase = 0xFFFFFFFFu - 5;
+    ReplyAt(20, Good());
+    EXPECT_EQ(Sync(), SyncOutcome::Succeeded);
+    EXPECT_EQ(world.Sets.at(0).Milliseconds, 487);
+}
+
+TEST_F(SyncRunTest, OnlyTheServersAnswerToThisRequestCounts) {
+    struct Row {
+        const char* name;
+        std::function<void(ReplyPlan&)> spoil;
+    };
+    const Row rows[] = {
+        {"other port", [](ReplyPlan& s) { s.FromPort = 1123; }},
+        {"other address", [](ReplyPlan& s) { s.From = "192.0.2.11"; }},
+        {"other address, wrong length",
+         [](ReplyPlan& s) {
+             s.From = "192.0.2.11";
+             s.Length = 47;
+         }},
+        {"wrong originate time", [](ReplyPlan& s) { s.EchoOrigin = false; }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Scenario t;
+        ReplyPlan forged = t.Good(10);
+        forged.TransmitSeconds += 3600; // would move the clock by an hour
+        forged.ReceiveSeconds += 3600;
+        row.spoil(forged);
+        t.ReplyAt(10, forged);
+        t.ReplyAt(50, t.Good(50));
+        EXPECT_EQ(t.Sync(), SyncOutcome::Succeeded);
+        ASSERT_EQ(t.world.Sets.size(), 1u);
+        EXPECT_EQ(t.world.Sets[0].Hour, 9);
+        EXPECT_EQ(t.world.Sets[0].Milliseconds, 507 + 25) << "half of the genuine round trip";
+    }
+}
+
+TEST_F(SyncRunTest, AReplyAfterItsRunNeverServesTheNext) {
+    EXPECT_EQ(Sync(), SyncOutcome::Failed);
+    const std::vector<std::uint8_t> firstRequest = world.LastRequest;
+    world.DuringWait = [&] {
+        // The old answer finally turns up while the second run waits.
+        const ReplyPlan late = Good(0);
+        world.Queue.push_back(late.Maker(world)(firstRequest));
+    };
+    EXPECT_EQ(Sync(), SyncOutcome::Failed);
+    EXPECT_TRUE(world.Sets.empty());
+    EXPECT_NE(world.LastRequest, firstRequest);
+}
+
+TEST_F(SyncRunTest, ProcessingTimeAcrossASecondAndOneWayBounds) {
+    struct Row {
+        const char* name;
+        std::uint32_t rxSecondsDelta; // receive seconds = transmit seconds - delta
+        double rxFraction, txFraction;
+        const char* line8;
+        std::uint16_t setMs;
+    };
+    const Row rows[] = {
+        {"2 ms across a second boundary", 1, 0.999, 0.001, "応答遅延: 2.0ms　推定伝送遅延: 9.0ms",
+         10},
+        {"nonsense receive time", 100000, 0.0, 0.001,
+         "応答遅延: 100000001.0ms　推定伝送遅延: 0.0ms", 1},
+        {"receive after transmit", 0, 0.5, 0.001, "応答遅延: -499.0ms　推定伝送遅延: 10.0ms", 11},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Scenario t;
+        ReplyPlan plan = t.Good();
+        plan.TransmitFraction = Frac(row.txFraction);
+        plan.ReceiveSeconds = plan.TransmitSeconds - row.rxSecondsDelta;
+        plan.ReceiveFraction = Frac(row.rxFraction);
+        t.ReplyAt(20, plan);
+        EXPECT_EQ(t.Sync(), SyncOutcome::Succeeded);
+        EXPECT_TRUE(t.world.Dialogs.at(0).ends_with(row.line8)) << t.world.Dialogs[0];
+        EXPECT_EQ(t.world.Sets.at(0).Milliseconds, row.setMs);
+    }
+}
+
+TEST_F(SyncRunTest, TimeSetIsNormalisedAndAgedSinceArrival) {
+    struct Row {
+        const char* name;
+        double txFraction;
+        std::int64_t arrivedEarlier;
+        SystemTimeFields expected;
+    };
+    const Row rows[] = {
+        // 999.0 + 1.0 rounds to 1000: the next second, not a refusal.
+        {"carry into the next second", 0.999, 0, {2004, 3, 0, 7, 9, 5, 8, 0}},
+        {"fraction rounded to a whole second", 0.99999999, 0, {2004, 3, 0, 7, 9, 5, 8, 1}},
+        {"7 ms spent after the arrival", 0.5, 7, {2004, 3, 0, 7, 9, 5, 7, 508}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Scenario t;
+        ReplyPlan plan = t.Good(2); // round trip 2 ms: OneWay 1.0
+        plan.TransmitFraction = Frac(row.txFraction);
+        plan.ReceiveFraction = plan.TransmitFraction;
+        plan.ArrivedMsEarlier = row.arrivedEarlier;
+        t.ReplyAt(2, plan);
+        EXPECT_EQ(t.Sync(), SyncOutcome::Succeeded);
+        ASSERT_EQ(t.world.Sets.size(), 1u);
+        EXPECT_EQ(t.world.Sets[0], row.expected);
+    }
+}
+
+TEST_F(SyncRunTest, DifferenceIsTakenInUtc) {
+    // The local zone is +2 h while NTP_UTCOffset says +5.5 (a stale setting,
+    // or a zone in summer time): only the 5 s may show as the difference.
+    world.LocalMinusUtcMs = 2 * 3600 * 1000;
+    settings.NTP_UTCOffset = 5.5f;
+    ReplyAt(20, Good());
+    EXPECT_EQ(Sync(), SyncOutcome::Succeeded);
+    EXPECT_NE(
+        world.Dialogs.at(0).find("取得した時刻: 2004/03/07 14:35:07.477\r\n差: -00:00:05\r\n"),
+        std::string::npos)
+        << world.Dialogs[0];
+}
+
+TEST_F(SyncRunTest, ASecondRunWaitsForTheFirstsAnswer) {
+    std::vector<SyncOutcome> nested;
+    world.DuringWait = [&] {
+        EXPECT_TRUE(state.Waiting);
+        nested.push_back(Sync());
+    };
+    ReplyAt(20, Good());
+    EXPECT_EQ(Sync(), SyncOutcome::Succeeded);
+    EXPECT_EQ(nested, (std::vector<SyncOutcome>{SyncOutcome::NotStarted}));
+    EXPECT_EQ(world.LogLines.size(), 1u) << "a refused run logs nothing";
+    EXPECT_EQ(world.Sets.size(), 1u);
+}
+
+TEST_F(SyncRunTest, RunsProceedUnderTheResultDialog) {
+    // The first run fails; while its dialog is open a timer starts another,
+    // which succeeds. The first run's log line still carries its own code.
+    settings.NTPbyTimer = true;
+    world.DuringDialog = [&] {
+        world.DuringDialog = nullptr;
+        ReplyAt(20, Good());
+        EXPECT_EQ(Sync(false), SyncOutcome::Succeeded);
+    };
+    EXPECT_EQ(Sync(), SyncOutcome::Failed);
+    ASSERT_EQ(world.LogLines.size(), 2u);
+    EXPECT_TRUE(world.LogLines[0].starts_with("NTP:OK"));
+    EXPECT_TRUE(world.LogLines[1].ends_with(" - - 0 morvatel:OverPermissibleDelay\r\n"));
+    EXPECT_EQ(settings.NTPCountdown, 1);
+}
+
+TEST_F(SyncRunTest, QueryReportsOffsetAndDelayAndTouchesNothing) {
+    // The server's clock is read half way through a 20 ms round trip and is
+    // 5 s ahead; it spends 2 ms on the request.
+    const std::int64_t midMs = world.UtcBaseMs + 10 + 5000;
+    ReplyPlan plan;
+    plan.ReceiveSeconds = static_cast<std::uint32_t>(k1970 + (midMs - 1) / 1000);
+    plan.ReceiveFraction = Frac(static_cast<double>((midMs - 1) % 1000) / 1000.0);
+    plan.TransmitSeconds = static_cast<std::uint32_t>(k1970 + (midMs + 1) / 1000);
+    plan.TransmitFraction = Frac(static_cast<double>((midMs + 1) % 1000) / 1000.0);
+    ReplyAt(20, plan);
+    auto services = world.Services();
+    const QueryOutcome q = QueryServer(state, settings, services, kServer);
+    ASSERT_TRUE(q.Ok);
+    EXPECT_EQ(q.Stratum, 2);
+    EXPECT_NEAR(q.OffsetSeconds, 5.0, 1e-6);
+    EXPECT_NEAR(q.DelaySeconds, 0.018, 1e-6);
+    EXPECT_TRUE(world.Trace.empty()) << "no set, no log, no dialog";
+
+    // An endpoint that stamps the moment the datagram left (2 ms after the
+    // reading here) moves T1 there; T4 stays where the reply arrived.
+    Scenario stamped;
+    stamped.world.SendStatus.SentMonotonicNs = 2'000'000;
+    stamped.ReplyAt(20, plan);
+    auto stampedServices = stamped.world.Services();
+    const QueryOutcome sharp =
+        QueryServer(stamped.state, stamped.settings, stampedServices, kServer);
+    ASSERT_TRUE(sharp.Ok);
+    EXPECT_NEAR(sharp.OffsetSeconds, 4.999, 1e-6);
+    EXPECT_NEAR(sharp.DelaySeconds, 0.016, 1e-6);
+
+    Scenario silent;
+    auto silentServices = silent.world.Services();
+    const QueryOutcome failed = QueryServer(silent.state, silent.settings, silentServices, kServer);
+    EXPECT_FALSE(failed.Ok);
+    EXPECT_EQ(failed.ErrorCode, "morvatel:OverPermissibleDelay");
+    EXPECT_TRUE(silent.world.Trace.empty());
+}

@@ -1,0 +1,121 @@
+#include "ntp/SyncTexts.h"
+#include "ntp/FileLogSink.h"
+#include "ntp/SyncLog.h"
+#include "ntp/SyncTexts.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace ntp;
+
+TEST(NTPText, OneDecimal) {
+    struct Row {
+        double value;
+        const char* text;
+    };
+    const Row rows[] = {
+        {12.34, "12.3"},
+        {0.04, "0.0"},
+        {-3.0, "-3.0"},
+        {-0.5, "-0.5"},
+        {-0.04, "0.0"},
+        {0.05, "0.1"},
+        {999.95, "1000.0"},
+        {12345.6, "12345.6"},
+        {0.25, "0.3"},
+        {-0.25, "-0.3"},
+        {static_cast<double>(0.35f), "0.4"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(Text::OneDecimal(row.value), row.text) << row.value;
+    }
+}
+
+TEST(NTPText, ThousandthsAndDurations) {
+    EXPECT_EQ(Text::Thousandths(0.4565), ".457");
+    EXPECT_EQ(Text::Thousandths(1.0), "1.000");
+    EXPECT_EQ(Text::ClockDuration(86400 + 3661), "01:01:01") << "hours wrap at a day";
+    EXPECT_EQ(Text::RoundHalfEven(1000.5), 1000);
+    EXPECT_EQ(Text::RoundHalfEven(-1.5), -2);
+}
+
+TEST(NTPLog, Lines) {
+    const LocalDateTime at{2004, 3, 7, 9, 5, 3, 0};
+    const std::string server = "192.0.2.10";
+    struct Row {
+        const char* name;
+        bool success;
+        float delay;
+        bool negative;
+        std::int32_t number;
+        const char* code;
+        const char* line;
+    };
+    const Row rows[] = {
+        {"behind", true, 12.34f, true, 0, "",
+         "NTP:OK 2004/03/07 09:05:03 192.0.2.10 12.3ms -00:00:05 - -"},
+        {"ahead", true, 12.34f, false, 0, "",
+         "NTP:OK 2004/03/07 09:05:03 192.0.2.10 12.3ms 00:00:05 - -"},
+        {"tiny delay", true, 0.04f, false, 0, "",
+         "NTP:OK 2004/03/07 09:05:03 192.0.2.10 0.0ms 00:00:05 - -"},
+        {"negative delay", true, -3.0f, false, 0, "",
+         "NTP:OK 2004/03/07 09:05:03 192.0.2.10 -3.0ms 00:00:05 - -"},
+        {"no response", false, 0, false, 0, "Winsock:HostDon'tResponse",
+         "NTP:NG 2004/03/07 09:05:03 192.0.2.10 - - 0 Winsock:HostDon'tResponse"},
+        {"socket error event", false, 0, false, 0, "",
+         "NTP:NG 2004/03/07 09:05:03 192.0.2.10 - - 0 "},
+        {"negative number", false, 0, false, -5, "X",
+         "NTP:NG 2004/03/07 09:05:03 192.0.2.10 - - -5 X"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(FormatLogLine(at, row.success, server, row.delay, row.negative, "00:00:05",
+                                row.number, row.code),
+                  row.line)
+            << row.name;
+    }
+}
+
+namespace {
+struct Lines : LogSink {
+    std::vector<std::string> lines;
+    void AppendLine(const std::string& line) override { lines.push_back(line); }
+};
+} // namespace
+
+TEST(NTPLog, ClearsErrorsEvenWhenLoggingIsOff) {
+    for (const bool logging : {false, true}) {
+        SettingsRecord settings;
+        settings.NTP_Logging = logging;
+        NTPResult r;
+        r.ErrorMessage = "x";
+        r.ErrorNumber = 3;
+        r.ErrorCode = "y";
+        Lines sink;
+        WriteNTPLog(r, settings, sink, {}, false, "s", 0, false, "", 3, "y");
+        EXPECT_TRUE(r.ErrorMessage.empty() && r.ErrorCode.empty() && r.ErrorNumber == 0);
+        ASSERT_EQ(sink.lines.size(), logging ? 1u : 0u);
+        if (logging) {
+            EXPECT_TRUE(sink.lines[0].ends_with(" - - 3 y\r\n"));
+        }
+    }
+}
+
+TEST(NTPLog, FileSinkAppendsAndSurvivesAnUnwritableFile) {
+    const auto folder = std::filesystem::temp_directory_path() / "morvatel-log-test";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    FileLogSink sink((folder / "Morvatel.log").string());
+    sink.AppendLine("one\r\n");
+    sink.AppendLine("two\r\n");
+    std::stringstream content;
+    content << std::ifstream(folder / "Morvatel.log", std::ios::binary).rdbuf();
+    EXPECT_EQ(content.str(), "one\r\ntwo\r\n");
+
+    // A folder where the file should be, and a folder that does not exist.
+    EXPECT_NO_THROW(FileLogSink(folder.string()).AppendLine("x\r\n"));
+    EXPECT_NO_THROW(FileLogSink((folder / "no" / "Morvatel.log").string()).AppendLine("x\r\n"));
+    std::filesystem::remove_all(folder);
+}

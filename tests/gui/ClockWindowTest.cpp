@@ -1,0 +1,302 @@
+#include "ClockWindow.h"
+#include "TopMost.h"
+#include "face/Assets.h"
+#include "face/FaceLayout.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "RowName.h"
+
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+// A window with counting actions and a pinned clock.
+struct ClockFixture {
+    SettingsRecord settings;
+    ClockWindow form{settings};
+    int moveStarts = 0;
+    int menus = 0;
+    int exits = 0;
+    QPoint menuAt;
+    bool systemMoveWorks = true;
+    LocalDateTime now{2005, 6, 17, 13, 45, 0, 100};
+
+    ClockFixture() {
+        form.SetActions(ClockWindow::Actions{
+            [this] {
+                ++moveStarts;
+                return systemMoveWorks;
+            },
+            [this](const QPoint& at) {
+                ++menus;
+                menuAt = at;
+            },
+            [this] { ++exits; },
+        });
+        form.SetLocalClock([this] { return now; });
+        form.LoadBodyPicture();
+        form.move(300, 200);
+    }
+};
+
+// Sent to the face picture, as a user's mouse would hit it; the window must
+// still decide.
+void Send(QWidget& target, QEvent::Type type, QPoint local, Qt::MouseButton button,
+          Qt::MouseButtons buttons) {
+    const QPointF global = target.mapToGlobal(QPointF(local));
+    QMouseEvent event(type, QPointF(local), global, button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(&target, &event);
+}
+
+struct MoveRow {
+    const char* name;
+    Qt::MouseButtons held;
+    int expectedStarts;
+};
+
+class MoveStart : public ::testing::TestWithParam<MoveRow> {};
+
+TEST_P(MoveStart, OnlyTheLeftButtonAloneStartsAMove) {
+    ClockFixture f;
+    Send(*f.form.picBody, QEvent::MouseMove, {20, 20}, Qt::NoButton, GetParam().held);
+    EXPECT_EQ(f.moveStarts, GetParam().expectedStarts);
+    EXPECT_EQ(f.menus, 0);
+    EXPECT_EQ(f.form.pos(), QPoint(300, 200));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, MoveStart,
+    ::testing::Values(MoveRow{"LeftAlone", Qt::LeftButton, 1},
+                      MoveRow{"RightAlone", Qt::RightButton, 0},
+                      MoveRow{"LeftAndRight", Qt::LeftButton | Qt::RightButton, 0},
+                      MoveRow{"Middle", Qt::MiddleButton, 0}, MoveRow{"Hover", Qt::NoButton, 0}),
+    RowName());
+
+TEST(MoveStart, APressAloneStartsNoMove) {
+    ClockFixture f;
+    Send(*f.form.picBody, QEvent::MouseButtonPress, {20, 20}, Qt::LeftButton, Qt::LeftButton);
+    Send(*f.form.picBody, QEvent::MouseButtonRelease, {20, 20}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(f.moveStarts, 0);
+}
+
+TEST(MoveStart, RefusedByTheWindowSystemTheWindowFollowsTheLeftButton) {
+    ClockFixture f;
+    f.systemMoveWorks = false;
+    Send(f.form, QEvent::MouseButtonPress, {10, 12}, Qt::LeftButton, Qt::LeftButton);
+    // Global positions: the grab point stays under the pointer.
+    QMouseEvent drag(QEvent::MouseMove, QPointF(10, 12), QPointF(510, 412), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&f.form, &drag);
+    EXPECT_EQ(f.form.pos(), QPoint(500, 400));
+    QMouseEvent further(QEvent::MouseMove, QPointF(10, 12), QPointF(530, 402), Qt::NoButton,
+                        Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&f.form, &further);
+    EXPECT_EQ(f.form.pos(), QPoint(520, 390));
+    EXPECT_EQ(f.moveStarts, 1) << "asked once, then the window follows by itself";
+
+    // A second button joining ends the follow.
+    QMouseEvent both(QEvent::MouseMove, QPointF(10, 12), QPointF(600, 450), Qt::NoButton,
+                     Qt::LeftButton | Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(&f.form, &both);
+    EXPECT_EQ(f.form.pos(), QPoint(520, 390));
+}
+
+struct ReleaseRow {
+    const char* name;
+    QEvent::Type type;
+    Qt::MouseButton button;
+    int expectedMenus;
+};
+
+class PopupMenu : public ::testing::TestWithParam<ReleaseRow> {};
+
+TEST_P(PopupMenu, OnlyARightReleaseOpensTheMenu) {
+    ClockFixture f;
+    Send(*f.form.picBody, GetParam().type, {40, 30}, GetParam().button,
+         GetParam().type == QEvent::MouseButtonPress ? Qt::MouseButtons(GetParam().button)
+                                                     : Qt::MouseButtons(Qt::NoButton));
+    EXPECT_EQ(f.menus, GetParam().expectedMenus);
+    if (GetParam().expectedMenus == 1) {
+        EXPECT_EQ(f.menuAt, f.form.picBody->mapToGlobal(QPoint(40, 30)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, PopupMenu,
+    ::testing::Values(ReleaseRow{"RightRelease", QEvent::MouseButtonRelease, Qt::RightButton, 1},
+                      ReleaseRow{"RightPressAlone", QEvent::MouseButtonPress, Qt::RightButton, 0},
+                      ReleaseRow{"LeftRelease", QEvent::MouseButtonRelease, Qt::LeftButton, 0},
+                      ReleaseRow{"MiddleRelease", QEvent::MouseButtonRelease, Qt::MiddleButton, 0}),
+    RowName());
+
+struct DoubleClickRow {
+    const char* name;
+    bool exitByDoubleClick;
+    Qt::MouseButton button;
+    int expectedExits;
+};
+
+class DoubleClick : public ::testing::TestWithParam<DoubleClickRow> {};
+
+TEST_P(DoubleClick, ExitsOnlyWhenEnabled) {
+    ClockFixture f;
+    f.settings.EXITbyDblClick = GetParam().exitByDoubleClick;
+    Send(*f.form.picBody, QEvent::MouseButtonDblClick, {30, 30}, GetParam().button,
+         GetParam().button);
+    EXPECT_EQ(f.exits, GetParam().expectedExits);
+    EXPECT_EQ(f.moveStarts, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, DoubleClick,
+                         ::testing::Values(DoubleClickRow{"EnabledLeft", true, Qt::LeftButton, 1},
+                                           DoubleClickRow{"DisabledLeft", false, Qt::LeftButton, 0},
+                                           DoubleClickRow{"EnabledRight", true, Qt::RightButton,
+                                                          0}),
+                         RowName());
+
+TEST(Close, TheWindowSystemsCloseGoesThroughTheExit) {
+    ClockFixture f;
+    f.form.show();
+    f.form.close();
+    EXPECT_EQ(f.exits, 1);
+}
+
+// The face picture must hold exactly the strip's cells where the frame put
+// them: a wrong copy (offset, clipping, colour conversion) shows here.
+bool CellMatches(const QImage& face, int faceX, int srcX, int width) {
+    const PixelImage& strip = GlyphStrip();
+    for (int y = 0; y < FaceLayout::kCellHeight; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if ((face.pixel(faceX + x, FaceLayout::kFaceY + y) & 0xffffffu) !=
+                strip.At(srcX + x, y)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+struct FaceRow {
+    const char* name;
+    int hour, minute, timeFormat;
+    int cells[4]; // digit, or -1 for the blank cell
+};
+
+class FacePixels : public ::testing::TestWithParam<FaceRow> {};
+
+TEST_P(FacePixels, TheWindowShowsTheStripCellsOfTheTime) {
+    ClockFixture f;
+    const FaceRow& row = GetParam();
+    f.now.hour = row.hour;
+    f.now.minute = row.minute;
+    f.settings.TimeFormat = row.timeFormat;
+    f.form.DrawClockFace(false);
+    const QImage& face = f.form.picBody->Image();
+    for (int i = 0; i < 4; ++i) {
+        const int src =
+            row.cells[i] < 0 ? FaceLayout::kBlankSourceX : FaceLayout::DigitSourceX(row.cells[i]);
+        EXPECT_TRUE(CellMatches(face, FaceLayout::kDigitFaceX[i], src, FaceLayout::kDigitWidth))
+            << "position " << i + 1;
+    }
+    EXPECT_TRUE(CellMatches(face, FaceLayout::kColonFaceX, FaceLayout::kColonLitSourceX,
+                            FaceLayout::kColonWidth));
+    // Outside the cells the body stays as drawn.
+    EXPECT_EQ(face.pixel(2, 2) & 0xffffffu, BodyPicture().At(2, 2));
+    EXPECT_EQ(face.pixel(117, 47) & 0xffffffu, BodyPicture().At(117, 47));
+}
+
+INSTANTIATE_TEST_SUITE_P(Times, FacePixels,
+                         ::testing::Values(FaceRow{"At1345In24Hours", 13, 45, 1, {1, 3, 4, 5}},
+                                           FaceRow{"At1345From1To12", 13, 45, 2, {-1, 1, 4, 5}},
+                                           FaceRow{"At0005From1To12", 0, 5, 2, {1, 2, 0, 5}},
+                                           FaceRow{"At0005From0To11", 0, 5, 3, {-1, 0, 0, 5}},
+                                           FaceRow{"At2359In24Hours", 23, 59, 1, {2, 3, 5, 9}}),
+                         RowName());
+
+TEST(FacePixels, AnExposeRedrawsTheWholeFaceWithTheCurrentSettings) {
+    ClockFixture f;
+    f.form.tmrClockDraw->stop(); // only the paint may redraw here
+    f.form.DrawClockFace(false);
+    f.settings.TimeFormat = 2; // as the options dialog would, between ticks
+    f.form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.form));
+    f.form.picBody->repaint();
+    EXPECT_EQ(f.form.Face().LastFaceText, "0145");
+    EXPECT_TRUE(CellMatches(f.form.picBody->Image(), FaceLayout::kDigitFaceX[0],
+                            FaceLayout::kBlankSourceX, FaceLayout::kDigitWidth));
+}
+
+TEST(DateTip, FollowsTheDisplayedTimeAndIsSetOnlyWhenItChanges) {
+    ClockFixture f;
+    f.now = LocalDateTime{2005, 6, 17, 23, 59, 30, 0};
+    f.settings.UseTimeOffset = true;
+    f.settings.TimeOffset = 60;
+    f.settings.DateFormat = "d";
+    f.form.SetDateFormatter([](const LocalDateTime& t, const std::string& pattern) {
+        return pattern + ":" + std::to_string(t.day);
+    });
+    int changes = 0;
+    struct Counter : QObject {
+        int& n;
+        explicit Counter(int& counter) : n(counter) {}
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::ToolTipChange) {
+                ++n;
+            }
+            return false;
+        }
+    } counter(changes);
+    f.form.picBody->installEventFilter(&counter);
+
+    f.form.DrawClockFace(false);
+    f.form.RefreshDateTip();
+    EXPECT_EQ(f.form.picBody->toolTip(), QStringLiteral("d:18")) << "the shifted day";
+    f.form.RefreshDateTip();
+    EXPECT_EQ(changes, 1);
+    f.settings.DateFormat = "dd";
+    f.form.RefreshDateTip();
+    EXPECT_EQ(changes, 2);
+    f.form.picBody->removeEventFilter(&counter);
+}
+
+TEST(RedrawTimer, AZeroIntervalStaysStoppedThroughRedraws) {
+    ClockFixture f;
+    f.form.SetDrawInterval(0);
+    f.form.DrawClockFace(true);
+    EXPECT_FALSE(f.form.tmrClockDraw->isActive());
+    f.form.SetDrawInterval(75);
+    EXPECT_TRUE(f.form.tmrClockDraw->isActive());
+}
+
+struct PlacementRow {
+    const char* name;
+    double x, y;
+    QPoint expected;
+};
+
+class Placement : public ::testing::TestWithParam<PlacementRow> {};
+
+TEST_P(Placement, RatiosOfThePrimaryScreenUnclamped) {
+    EXPECT_EQ(ClockWindow::PlacementFor(GetParam().x, GetParam().y, QSize(1280, 1024)),
+              GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ratios, Placement,
+    ::testing::Values(
+        PlacementRow{"Defaults", 0.8, 0.2, QPoint(1024, 205)},
+        PlacementRow{"Origin", 0.0, 0.0, QPoint(0, 0)},
+        PlacementRow{"SecondMonitorRight", 1.5, 0.5, QPoint(1920, 512)},
+        PlacementRow{"LeftOfThePrimary", -0.25, 0.1, QPoint(-320, 102)},
+        PlacementRow{"HugeStaysRepresentable", 1e300, -1e300, QPoint(1 << 24, -(1 << 24))},
+        PlacementRow{"NotANumber", std::numeric_limits<double>::quiet_NaN(), 0.5, QPoint(0, 512)}),
+    RowName());
+
+} // namespace
