@@ -6,10 +6,11 @@
 
 #include <QAction>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileInfo>
 #include <QTimer>
 #include <QUrl>
+
+#include <string>
 
 namespace {
 
@@ -81,15 +82,10 @@ void ClockMenu::ShowAt(const QPoint& globalPos) {
 }
 
 QString ClockMenu::HelpPagePath() {
-    const QDir programFolder(QString::fromStdString(ProgramFolder::ExecutableFolder()));
-    const QString beside = programFolder.filePath(QStringLiteral("Readme.html"));
-    // An installed program (bin/) keeps its page with the documentation.
-    const QString installed =
-        programFolder.filePath(QStringLiteral("../share/doc/morvatel/Readme.html"));
-    if (!QFileInfo::exists(beside) && QFileInfo::exists(installed)) {
-        return QDir::cleanPath(installed);
-    }
-    return beside;
+    return QString::fromStdString(
+        ProgramFolder::HelpPage(ProgramFolder::ExecutableFolder(), [](const std::string& file) {
+            return QFileInfo::exists(QString::fromStdString(file));
+        }));
 }
 
 void ClockMenu::mnuNTP_Click() {

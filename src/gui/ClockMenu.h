@@ -43,7 +43,7 @@ public:
     QAction* mnuHelp = nullptr;
     QAction* mnuExit = nullptr;
 
-    // Readme.html beside the program (or in the installed documentation).
+    // Readme.html beside the program, else the installed one.
     static QString HelpPagePath();
 
 private:

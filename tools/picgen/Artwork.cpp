@@ -6,7 +6,9 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
 #include <iterator>
+#include <string>
 
 namespace Artwork {
 
@@ -461,6 +463,76 @@ Picture DrawIcon(int size) {
         }
     }
     return icon;
+}
+
+namespace {
+
+std::string Hex(Rgb c) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%06X", static_cast<unsigned>(ToWord(c)));
+    return text;
+}
+
+std::string Number(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", v);
+    std::string s = text;
+    s.erase(s.find_last_not_of('0') + 1);
+    if (s.back() == '.') {
+        s.pop_back();
+    }
+    return s;
+}
+
+// A top-to-bottom gradient over the icon's 32 units, sampled every half unit:
+// fine enough for the eye, and the same colours the raster icons average.
+template <class Colour> std::string VerticalGradient(const char* id, Colour colourAt) {
+    std::string g = "<linearGradient id=\"" + std::string(id) +
+                    "\" gradientUnits=\"userSpaceOnUse\" x1=\"0\" y1=\"0\" x2=\"0\" y2=\"32\">";
+    for (int half = 0; half <= 64; ++half) {
+        const double v = half / 2.0;
+        g += "<stop offset=\"" + Number(v / 32) + "\" stop-color=\"" + Hex(colourAt(v)) + "\"/>";
+    }
+    return g + "</linearGradient>\n";
+}
+
+std::string Rect(double x, double width, const std::string& fill) {
+    return "<rect x=\"" + Number(x) + "\" y=\"0\" width=\"" + Number(width) +
+           "\" height=\"32\" fill=\"" + fill + "\"/>\n";
+}
+
+} // namespace
+
+std::string DrawIconSvg() {
+    // Laid out as DrawIcon: cell row = icon unit - kCellTop.
+    constexpr double kCellLeft = 4.5;
+    constexpr double kCellTop = -2.0;
+    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"32\" height=\"32\" "
+                      "viewBox=\"0 0 32 32\">\n<defs>\n";
+    svg += VerticalGradient("gloss", [&](double v) { return GlossAt(v - kCellTop); });
+    svg += VerticalGradient("rimLeft", [&](double v) { return SideRim(true, v - kCellTop); });
+    svg += VerticalGradient("rimRight", [&](double v) { return SideRim(false, v - kCellTop); });
+    svg += "<linearGradient id=\"lit\" gradientUnits=\"userSpaceOnUse\" x1=\"0\" y1=\"3\" "
+           "x2=\"0\" y2=\"32\"><stop offset=\"0\" stop-color=\"" +
+           Hex(FromWord(kLitTop)) + "\"/><stop offset=\"1\" stop-color=\"" +
+           Hex(FromWord(kLitBottom)) + "\"/></linearGradient>\n</defs>\n";
+    svg += Rect(0, 2, Hex(FromWord(kCream[0].colour)));
+    svg += Rect(2, 1, Hex(FromWord(kHaloLeft)));
+    svg += Rect(3, 1, "url(#rimLeft)");
+    svg += Rect(4, 24, "url(#gloss)");
+    svg += Rect(28, 1, "url(#rimRight)");
+    svg += Rect(29, 1, Hex(FromWord(kHaloRight)));
+    svg += Rect(30, 2, Hex(FromWord(std::prev(std::end(kCream))->colour)));
+    svg += "<g transform=\"translate(" + Number(kCellLeft) + " " + Number(kCellTop) +
+           ")\" fill=\"url(#lit)\">\n";
+    for (const Polygon& segment : Segments()) {
+        svg += "<polygon points=\"";
+        for (const Point& p : segment) {
+            svg += Number(p.x) + "," + Number(p.y) + (&p == &segment.back() ? "" : " ");
+        }
+        svg += "\"/>\n";
+    }
+    return svg + "</g>\n</svg>\n";
 }
 
 Picture ComposeFace(const Picture& body, const Picture& strip, const char* digits, bool colonLit) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // The clock's artwork, drawn from its geometry and colours: the glyph strip
@@ -18,6 +19,8 @@ struct Picture {
 Picture DrawGlyphStrip();
 Picture DrawBody(const Picture& strip);
 Picture DrawIcon(int size);
+// The icon as SVG, drawn from the same layout for any size.
+std::string DrawIconSvg();
 
 // The body with a time composed on it, as the running clock shows it; only
 // for looking at the artwork.

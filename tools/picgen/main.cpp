@@ -1,8 +1,9 @@
 // Draws the clock's pictures at build time: a C++ source with the pixel
-// arrays that is compiled into the program, the icons as PNG files for the
-// desktop entry, and enlarged previews for whoever touches the artwork.
+// arrays that is compiled into the program, the icons as PNG files and one
+// SVG file for the desktop entry, and enlarged previews for whoever touches
+// the artwork.
 //
-//   morvatel_picgen <PictureData.cpp> <folder for the PNG files>
+//   morvatel_picgen <PictureData.cpp> <folder for the icon files>
 
 #include "Artwork.h"
 #include "Png.h"
@@ -30,6 +31,16 @@ void WriteArray(std::ofstream& out, const char* name, const Artwork::Picture& pi
 
 bool WritePng(const std::string& path, const Artwork::Picture& picture) {
     if (Png::WriteFile(path, Png::Encode(picture.width, picture.height, picture.pixels))) {
+        return true;
+    }
+    std::fprintf(stderr, "morvatel_picgen: cannot write %s\n", path.c_str());
+    return false;
+}
+
+bool WriteText(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    if (out.flush()) {
         return true;
     }
     std::fprintf(stderr, "morvatel_picgen: cannot write %s\n", path.c_str());
@@ -81,6 +92,7 @@ int main(int argc, char** argv) {
     for (const Artwork::Picture& icon : icons) {
         ok = WritePng(folder + "/morvatel-" + std::to_string(icon.width) + ".png", icon) && ok;
     }
+    ok = WriteText(folder + "/morvatel.svg", Artwork::DrawIconSvg()) && ok;
     ok = WritePng(folder + "/preview-strip.png", Artwork::Enlarge(strip, 8)) && ok;
     ok = WritePng(folder + "/preview-body.png", Artwork::Enlarge(body, 8)) && ok;
     ok = WritePng(folder + "/preview-face.png",
