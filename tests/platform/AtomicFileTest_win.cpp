@@ -28,12 +28,6 @@ TEST(AtomicFileWin, ReadOnlyFileIsLeftAlone) {
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST(AtomicFileWin, MissingFolderFailsCleanly) {
-    TempFolder folder;
-    EXPECT_FALSE(AtomicFile::Replace(folder.File("no-such-folder\\Morvatel.ini"), "x"));
-    EXPECT_EQ(folder.Entries(), 0u);
-}
-
 // Each system call of a replacement, made to fail as the system would.
 enum class Step { Create, Write, Flush, Close, Replace, ReplaceAndMove };
 

