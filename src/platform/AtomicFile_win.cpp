@@ -1,8 +1,31 @@
 #include "AtomicFile.h"
+#include "Win32Calls.h"
 
+#include <algorithm>
 #include <filesystem>
-#include <limits>
-#include <windows.h>
+
+const Win32Calls& RealWin32Calls() {
+    static constexpr Win32Calls calls{
+        [](const wchar_t* path) {
+            return CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                               nullptr);
+        },
+        [](HANDLE file, const void* data, DWORD size, DWORD* written) {
+            return WriteFile(file, data, size, written, nullptr);
+        },
+        [](HANDLE file) { return FlushFileBuffers(file); },
+        [](HANDLE file) { return CloseHandle(file); },
+        [](const wchar_t* target, const wchar_t* replacement) {
+            return ReplaceFileW(target, replacement, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                                nullptr, nullptr);
+        },
+        [](const wchar_t* from, const wchar_t* to) {
+            return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        },
+        [](const wchar_t* path) { return DeleteFileW(path); },
+    };
+    return calls;
+}
 
 namespace AtomicFile {
 
@@ -10,34 +33,34 @@ namespace {
 
 class Handle {
 public:
-    explicit Handle(HANDLE h) : h_(h) {}
+    Handle(HANDLE h, const Win32Calls& calls) : h_(h), calls_(calls) {}
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
     ~Handle() {
         if (h_ != INVALID_HANDLE_VALUE) {
-            CloseHandle(h_);
+            calls_.close(h_);
         }
     }
     HANDLE Get() const { return h_; }
     bool Close() {
         const HANDLE h = h_;
         h_ = INVALID_HANDLE_VALUE;
-        return CloseHandle(h) != 0;
+        return calls_.close(h) != FALSE;
     }
 
 private:
     HANDLE h_;
+    const Win32Calls& calls_;
 };
 
-bool WriteAll(HANDLE h, const std::string& content) {
+bool WriteAll(HANDLE h, const std::string& content, const Win32Calls& calls) {
+    constexpr std::size_t kChunk = 1u << 30;
     const char* data = content.data();
     std::size_t left = content.size();
     while (left > 0) {
-        const DWORD chunk = static_cast<DWORD>(left < std::numeric_limits<DWORD>::max() / 2
-                                                   ? left
-                                                   : std::numeric_limits<DWORD>::max() / 2);
+        const auto size = static_cast<DWORD>(std::min(left, kChunk));
         DWORD written = 0;
-        if (!WriteFile(h, data, chunk, &written, nullptr) || written == 0) {
+        if (!calls.write(h, data, size, &written) || written == 0) {
             return false;
         }
         data += written;
@@ -46,10 +69,30 @@ bool WriteAll(HANDLE h, const std::string& content) {
     return true;
 }
 
+// The temporary file goes into place. ReplaceFileW keeps what the user set on
+// the old file (attributes, permissions); it needs an old file, and some file
+// systems refuse it, so a written-through move is the second way. Where
+// ReplaceFileW gives up halfway, the new file still has its temporary name
+// and the move puts it in place; a read-only old file refuses both.
+bool PutInPlace(const std::wstring& temp, const std::wstring& target, const Win32Calls& calls) {
+    return calls.replace(target.c_str(), temp.c_str()) || calls.move(temp.c_str(), target.c_str());
+}
+
 } // namespace
 
 bool Replace(const std::string& path, const std::string& content) {
+    return Replace(path, content, RealWin32Calls());
+}
+
+bool Replace(const std::string& path, const std::string& content, const Win32Calls& calls) {
     const std::filesystem::path target(path);
+    // A read-only settings file is the user's way of keeping its settings as
+    // they are; the system refuses to replace it anyway, but not every file
+    // system (nor Wine) does, so ask first.
+    const DWORD attributes = GetFileAttributesW(target.wstring().c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return false;
+    }
     std::filesystem::path folder = target.parent_path();
     if (folder.empty()) {
         folder = ".";
@@ -61,8 +104,7 @@ bool Replace(const std::string& path, const std::string& content) {
         temp = (folder / (L"." + target.filename().wstring() + L".tmp-" +
                           std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt)))
                    .wstring();
-        created = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+        created = calls.createNew(temp.c_str());
         if (created == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
             return false;
         }
@@ -70,13 +112,11 @@ bool Replace(const std::string& path, const std::string& content) {
     if (created == INVALID_HANDLE_VALUE) {
         return false;
     }
-    Handle file(created);
+    Handle file(created, calls);
 
-    const bool written = WriteAll(file.Get(), content) && FlushFileBuffers(file.Get()) != 0;
-    if (!file.Close() || !written ||
-        !MoveFileExW(temp.c_str(), target.wstring().c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(temp.c_str());
+    const bool written = WriteAll(file.Get(), content, calls) && calls.flush(file.Get());
+    if (!file.Close() || !written || !PutInPlace(temp, target.wstring(), calls)) {
+        calls.remove(temp.c_str());
         return false;
     }
     return true;

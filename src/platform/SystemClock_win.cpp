@@ -1,8 +1,8 @@
 #include "SystemClock.h"
+#include "Win32Conversions.h"
 
+#include "datetime/LocalDateTime.h"
 #include "ntp/SyncRun.h"
-
-#include <windows.h>
 
 namespace SystemClock {
 
@@ -11,19 +11,27 @@ namespace {
 constexpr UINT kBroadcastTimeoutMs = 1000;
 } // namespace
 
-SetResult Set(const ntp::SystemTimeFields& utc) {
+bool ToSystemTime(const ntp::SystemTimeFields& utc, SYSTEMTIME& out) {
     if (!ntp::IsValidSystemTime(utc)) {
+        return false;
+    }
+    out = SYSTEMTIME{};
+    out.wYear = utc.Year;
+    out.wMonth = utc.Month;
+    out.wDayOfWeek = static_cast<WORD>(DateMath::Weekday(utc.Year, utc.Month, utc.Day));
+    out.wDay = utc.Day;
+    out.wHour = utc.Hour;
+    out.wMinute = utc.Minute;
+    out.wSecond = utc.Second;
+    out.wMilliseconds = utc.Milliseconds;
+    return true;
+}
+
+SetResult Set(const ntp::SystemTimeFields& utc) {
+    SYSTEMTIME st{};
+    if (!ToSystemTime(utc, st)) {
         return SetResult::Failed;
     }
-    SYSTEMTIME st{};
-    st.wYear = utc.Year;
-    st.wMonth = utc.Month;
-    st.wDayOfWeek = 0;
-    st.wDay = utc.Day;
-    st.wHour = utc.Hour;
-    st.wMinute = utc.Minute;
-    st.wSecond = utc.Second;
-    st.wMilliseconds = utc.Milliseconds;
     // SetSystemTime enables SE_SYSTEMTIME_NAME itself for the call.
     if (::SetSystemTime(&st) != FALSE) {
         return SetResult::Done;

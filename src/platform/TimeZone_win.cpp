@@ -1,13 +1,14 @@
 #include "TimeZone.h"
+#include "Win32Conversions.h"
 
-#include <windows.h>
+float StandardOffsetHours(const TIME_ZONE_INFORMATION& zone) {
+    return static_cast<float>(-(zone.Bias + zone.StandardBias)) / 60.0f;
+}
 
 float ReadSystemUTCOffset() {
-    TIME_ZONE_INFORMATION info{};
-    if (GetTimeZoneInformation(&info) == TIME_ZONE_ID_INVALID) {
+    TIME_ZONE_INFORMATION zone{};
+    if (GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID) {
         return 0.0f;
     }
-    // Bias is minutes to add to local time to get UTC; DaylightBias is left out
-    // on purpose, the offset wanted is the standard one.
-    return static_cast<float>(-info.Bias) / 60.0f;
+    return StandardOffsetHours(zone);
 }

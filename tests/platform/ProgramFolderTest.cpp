@@ -27,6 +27,14 @@ TEST_P(SettingsPathRows, ChoosesTheFolder) {
 }
 
 // clang-format off
+#ifdef _WIN32
+INSTANTIATE_TEST_SUITE_P(Rows, SettingsPathRows, testing::Values(
+    PathRow{"WritableProgramFolder", "D:\\Tools\\Morvatel", true, "C:\\Users\\u\\AppData\\Roaming\\Morvatel", "D:\\Tools\\Morvatel\\Morvatel.ini"},
+    PathRow{"ReadOnlyProgramFolder", "C:\\Program Files\\Morvatel", false, "C:\\Users\\u\\AppData\\Roaming\\Morvatel", "C:\\Users\\u\\AppData\\Roaming\\Morvatel\\Morvatel.ini"},
+    PathRow{"DriveRootHasItsSeparator", "E:\\", true, "", "E:\\Morvatel.ini"},
+    PathRow{"ForwardSlashNotDoubled", "E:/Morvatel/", true, "", "E:/Morvatel/Morvatel.ini"}
+), RowName());
+#else
 INSTANTIATE_TEST_SUITE_P(Rows, SettingsPathRows, testing::Values(
     PathRow{"WritablePortableFolder", "/home/u/morvatel", true, "/home/u/morvatel/Morvatel.ini"},
     PathRow{"ReadOnlyPortableFolder", "/media/stick", false, "/home/u/.config/morvatel/Morvatel.ini"},
@@ -70,6 +78,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, HelpPageRows, testing::Values(
     HelpRow{"InstalledUnderOtherPrefix", "/usr/local/bin", {"/usr/local/share/morvatel/Readme.html", "/usr/share/morvatel/Readme.html"}, "/usr/local/share/morvatel/Readme.html"},
     HelpRow{"NoneFallsBackBeside", "/home/u/morvatel", {}, "/home/u/morvatel/Readme.html"}
 ), RowName());
+#endif
 // clang-format on
 
 } // namespace

@@ -6,10 +6,12 @@
 //   morvatel_picgen <PictureData.cpp> <folder for the icon files>
 
 #include "Artwork.h"
+#include "Ico.h"
 #include "Png.h"
 
 #include "face/FaceLayout.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -93,6 +95,18 @@ int main(int argc, char** argv) {
         ok = WritePng(folder + "/morvatel-" + std::to_string(icon.width) + ".png", icon) && ok;
     }
     ok = WriteText(folder + "/morvatel.svg", Artwork::DrawIconSvg()) && ok;
+    // The Windows program icon, with the small sizes a title bar and a
+    // taskbar ask for.
+    std::vector<Artwork::Picture> iconFile;
+    for (const int size : {16, 24, 32, 48, 64, 256}) {
+        const auto drawn = std::find_if(icons.begin(), icons.end(),
+                                        [&](const Artwork::Picture& p) { return p.width == size; });
+        iconFile.push_back(drawn != icons.end() ? *drawn : Artwork::DrawIcon(size));
+    }
+    if (!Png::WriteFile(folder + "/morvatel.ico", Ico::Encode(iconFile))) {
+        std::fprintf(stderr, "morvatel_picgen: cannot write %s/morvatel.ico\n", folder.c_str());
+        ok = false;
+    }
     ok = WritePng(folder + "/preview-strip.png", Artwork::Enlarge(strip, 8)) && ok;
     ok = WritePng(folder + "/preview-body.png", Artwork::Enlarge(body, 8)) && ok;
     ok = WritePng(folder + "/preview-face.png",

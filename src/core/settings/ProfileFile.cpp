@@ -43,21 +43,33 @@ struct Line {
     std::string_view eol;
 };
 
+// Windows' profile functions also end a line at a carriage return of its
+// own, and there the file must read as they read it.
+#ifdef _WIN32
+constexpr std::string_view kLineBreaks = "\r\n";
+#else
+constexpr std::string_view kLineBreaks = "\n";
+#endif
+
 std::vector<Line> SplitLines(std::string_view content) {
     std::vector<Line> lines;
     std::size_t pos = 0;
     while (pos < content.size()) {
-        const std::size_t lf = content.find('\n', pos);
-        if (lf == std::string_view::npos) {
+        std::size_t end = content.find_first_of(kLineBreaks, pos);
+        if (end != std::string_view::npos && content[end] == '\r' && end + 1 < content.size() &&
+            content[end + 1] == '\n') {
+            ++end; // CR LF is one line break
+        }
+        if (end == std::string_view::npos) {
             lines.push_back({content.substr(pos), {}});
             break;
         }
-        std::size_t end = lf;
-        if (end > pos && content[end - 1] == '\r') {
+        const std::size_t next = end + 1;
+        if (content[end] == '\n' && end > pos && content[end - 1] == '\r') {
             --end;
         }
-        lines.push_back({content.substr(pos, end - pos), content.substr(end, lf + 1 - end)});
-        pos = lf + 1;
+        lines.push_back({content.substr(pos, end - pos), content.substr(end, next - end)});
+        pos = next;
     }
     return lines;
 }

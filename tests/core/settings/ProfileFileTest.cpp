@@ -51,6 +51,19 @@ INSTANTIATE_TEST_SUITE_P(Rows, ProfileFileRead, testing::Values(
 ), RowName());
 // clang-format on
 
+// Windows' profile functions end a line at a carriage return of its own too;
+// elsewhere only a line feed ends a line.
+TEST(ProfileFileRead, LoneCarriageReturn) {
+    const std::string content = "[Morvatel 1.10]\rBlink=Yes\rTopMost=No\r\n";
+#ifdef _WIN32
+    EXPECT_EQ(ProfileFile::Read(content, kSection, "TopMost"), "No");
+    EXPECT_EQ(ProfileFile::Write(content, kSection, {{"Blink", "No"}, {"K", "1"}}, "\n"),
+              "[Morvatel 1.10]\rBlink=No\rTopMost=No\r\nK=1\r");
+#else
+    EXPECT_EQ(ProfileFile::Read(content, kSection, "TopMost"), "");
+#endif
+}
+
 struct WriteRow {
     const char* name;
     std::string content;
