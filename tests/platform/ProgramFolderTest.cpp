@@ -14,15 +14,16 @@ struct PathRow {
     const char* name;
     std::string program;
     bool writable;
+    std::string user;
     std::string expected;
 };
 class SettingsPathRows : public testing::TestWithParam<PathRow> {};
 
 TEST_P(SettingsPathRows, ChoosesTheFolder) {
     const PathRow& row = GetParam();
-    EXPECT_EQ(SettingsFile::PathInFolder(ProgramFolder::ChooseDataFolder(
-                                             row.program, row.writable, "/home/u/.config/morvatel"),
-                                         SettingsFile::kFileName),
+    EXPECT_EQ(SettingsFile::PathInFolder(
+                  ProgramFolder::ChooseDataFolder(row.program, row.writable, row.user),
+                  SettingsFile::kFileName),
               row.expected);
 }
 
@@ -36,15 +37,15 @@ INSTANTIATE_TEST_SUITE_P(Rows, SettingsPathRows, testing::Values(
 ), RowName());
 #else
 INSTANTIATE_TEST_SUITE_P(Rows, SettingsPathRows, testing::Values(
-    PathRow{"WritablePortableFolder", "/home/u/morvatel", true, "/home/u/morvatel/Morvatel.ini"},
-    PathRow{"ReadOnlyPortableFolder", "/media/stick", false, "/home/u/.config/morvatel/Morvatel.ini"},
-    PathRow{"InstalledWritableByRoot", "/usr/bin", true, "/home/u/.config/morvatel/Morvatel.ini"},
-    PathRow{"UsrLocal", "/usr/local/bin", true, "/home/u/.config/morvatel/Morvatel.ini"},
-    PathRow{"Opt", "/opt/morvatel", true, "/home/u/.config/morvatel/Morvatel.ini"},
-    PathRow{"OnlyStartsLikeOpt", "/optional/morvatel", true, "/optional/morvatel/Morvatel.ini"},
-    PathRow{"ClimbsOutOfUsr", "/usr/../srv/morvatel", true, "/usr/../srv/morvatel/Morvatel.ini"},
-    PathRow{"RootFolderHasItsSeparator", "/", true, "/Morvatel.ini"},
-    PathRow{"TrailingSeparatorNotDoubled", "/srv/morvatel/", true, "/srv/morvatel/Morvatel.ini"}
+    PathRow{"WritablePortableFolder", "/home/u/morvatel", true, "/home/u/.config/morvatel", "/home/u/morvatel/Morvatel.ini"},
+    PathRow{"ReadOnlyPortableFolder", "/media/stick", false, "/home/u/.config/morvatel", "/home/u/.config/morvatel/Morvatel.ini"},
+    PathRow{"InstalledWritableByRoot", "/usr/bin", true, "/home/u/.config/morvatel", "/home/u/.config/morvatel/Morvatel.ini"},
+    PathRow{"UsrLocal", "/usr/local/bin", true, "/home/u/.config/morvatel", "/home/u/.config/morvatel/Morvatel.ini"},
+    PathRow{"Opt", "/opt/morvatel", true, "/home/u/.config/morvatel", "/home/u/.config/morvatel/Morvatel.ini"},
+    PathRow{"OnlyStartsLikeOpt", "/optional/morvatel", true, "/home/u/.config/morvatel", "/optional/morvatel/Morvatel.ini"},
+    PathRow{"ClimbsOutOfUsr", "/usr/../srv/morvatel", true, "/home/u/.config/morvatel", "/usr/../srv/morvatel/Morvatel.ini"},
+    PathRow{"RootFolderHasItsSeparator", "/", true, "/home/u/.config/morvatel", "/Morvatel.ini"},
+    PathRow{"TrailingSeparatorNotDoubled", "/srv/morvatel/", true, "/home/u/.config/morvatel", "/srv/morvatel/Morvatel.ini"}
 ), RowName());
 // clang-format on
 
