@@ -6,6 +6,7 @@
 #include "Instance.h"
 #include "QtPictures.h"
 #include "QtTimer.h"
+#include "StartupChores.h"
 #include "SyncResultDialog.h"
 #include "SyncRunner.h"
 #include "SystemCalendar.h"
@@ -141,6 +142,7 @@ void Application::Start() {
     // shown and has drawn itself once.
     window.show();
     QCoreApplication::processEvents();
+    StartupChores::Run(window, s);
     ArmSyncAtRun(s, *ntpAtRun_);
 }
 
