@@ -1,5 +1,6 @@
 #include "Application.h"
 
+#include "AboutDialog.h"
 #include "AtomicFile.h"
 #include "ClockMenu.h"
 #include "ClockWindow.h"
@@ -102,7 +103,7 @@ void Application::Start() {
         [this, &s] { Synchronise(true, s.NTP_Server); },
         [this] { SaveSettings(); },
         {},
-        {},
+        [this] { AboutDialog::Open(window_.get(), context_.settings); },
         {},
     });
 
