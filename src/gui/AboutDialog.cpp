@@ -187,9 +187,9 @@ void AboutDialog::LayOut(const QScreen* screen) {
     picIcon->setPixmap(ProgramIcon().pixmap(QSize(iconSize, iconSize), devicePixelRatio()));
 
     int right = px(382);
-    auto place = [&](QLabel* label, int x, int y, int minWidth, int minHeight) {
+    auto place = [&](QLabel* label, int x, int y, int minWidth, int minHeight, int beside = 0) {
         const QSize hint = label->sizeHint();
-        const int room = widest - x - px(8);
+        const int room = widest - x - px(8) - beside;
         if (hint.width() > room) {
             label->setToolTip(label->text());
             label->setText(label->fontMetrics().elidedText(label->text(), Qt::ElideMiddle, room));
@@ -218,16 +218,17 @@ void AboutDialog::LayOut(const QScreen* screen) {
                                            px(6));
     place(lblURLCaption, px(8), rowY, 0, 0);
     place(lblEMailCaption, px(8), rowY + rowStep, 0, 0);
+    // The links share their rows with the button.
+    const QSize button(std::max(px(92), cmdOK->sizeHint().width()),
+                       std::max(px(23), cmdOK->sizeHint().height()));
     int linksRight = 0;
     for (std::size_t i = 0; i < lblURL.size(); ++i) {
-        const QRect link = place(lblURL[i], linkX, rowY + static_cast<int>(i) * rowStep, 0, 0);
+        const QRect link =
+            place(lblURL[i], linkX, rowY + static_cast<int>(i) * rowStep, 0, 0, button.width());
         if (!lblURL[i]->isHidden()) {
             linksRight = std::max(linksRight, link.right() + 1);
         }
     }
-
-    const QSize button(std::max(px(92), cmdOK->sizeHint().width()),
-                       std::max(px(23), cmdOK->sizeHint().height()));
     const int buttonX = std::max(px(283), linksRight + px(8));
     cmdOK->setGeometry(buttonX, ruleY + px(12), button.width(), button.height());
     right = std::max(right, buttonX + button.width() + px(7));

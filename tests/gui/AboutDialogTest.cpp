@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -90,6 +91,7 @@ TEST_P(Layout, EveryControlWholeAndApart) {
     const QSize least(382, 237);
     EXPECT_GE(d.width(), least.width());
     EXPECT_GE(d.height(), least.height());
+    EXPECT_LE(d.width(), std::max(least.width(), d.screen()->availableGeometry().width()));
 
     std::vector<QWidget*> controls;
     for (QWidget* w : d.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
