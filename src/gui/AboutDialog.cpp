@@ -102,7 +102,6 @@ AboutDialog::AboutDialog(const SettingsRecord& settings, const Product& product,
                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       openUrl_([](const QUrl& url) { QDesktopServices::openUrl(url); }) {
     const QString title = QStringLiteral("Morvatel");
-    setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(title + QStringLiteral(" のバージョン情報"));
     setFont(DialogFont());
 
