@@ -267,7 +267,7 @@ std::vector<std::string> Folders(const std::string& dataHome,
         bool ok = false;
         const struct stat shared = LinkStatus(base + "/.Trash", ok);
         // Anyone can create .Trash on a shared disk; without the sticky bit
-        // any user could swap another's trash, so the specification forbids
+        // any user could swap another's trash, so the freedesktop Trash rules forbid
         // using it.
         if (ok && S_ISDIR(shared.st_mode) && (shared.st_mode & S_ISVTX) != 0) {
             candidates.push_back(base + "/.Trash/" + user);

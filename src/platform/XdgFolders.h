@@ -3,7 +3,7 @@
 #include <string>
 
 // The base folders of the XDG Base Directory specification. A variable that
-// is unset, empty or not absolute is ignored, as the specification says, and
+// is unset, empty or not absolute is ignored, as the XDG rules say, and
 // the folder under $HOME is used instead.
 namespace XdgFolders {
 
