@@ -1,11 +1,13 @@
 #include "Application.h"
 
+#include "AboutDialog.h"
 #include "AtomicFile.h"
 #include "ClockMenu.h"
 #include "ClockWindow.h"
 #include "Instance.h"
 #include "QtPictures.h"
 #include "QtTimer.h"
+#include "StartupChores.h"
 #include "SyncResultDialog.h"
 #include "SyncRunner.h"
 #include "SystemCalendar.h"
@@ -101,7 +103,7 @@ void Application::Start() {
         [this, &s] { Synchronise(true, s.NTP_Server); },
         [this] { SaveSettings(); },
         {},
-        {},
+        [this] { AboutDialog::Open(window_.get(), context_.settings); },
         {},
     });
 
@@ -141,6 +143,7 @@ void Application::Start() {
     // shown and has drawn itself once.
     window.show();
     QCoreApplication::processEvents();
+    StartupChores::Run(window, s);
     ArmSyncAtRun(s, *ntpAtRun_);
 }
 

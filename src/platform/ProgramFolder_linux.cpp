@@ -1,6 +1,6 @@
 #include "ProgramFolder.h"
+#include "XdgFolders.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 #include <unistd.h>
@@ -23,15 +23,7 @@ bool IsWritable(const std::string& folder) {
 }
 
 std::string UserConfigFolder() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    std::filesystem::path base;
-    if (xdg != nullptr && xdg[0] == '/') {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::filesystem::path(home != nullptr ? home : "/") / ".config";
-    }
-    return (base / "morvatel").string();
+    return (std::filesystem::path(XdgFolders::ConfigHome()) / "morvatel").string();
 }
 
 bool Create(const std::string& folder) {

@@ -96,6 +96,9 @@ class Session:
             "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
             "HOME": home,
             "XDG_CONFIG_HOME": os.path.join(home, ".config"),
+            # The trash and the recent documents the chores clear are the
+            # session's own.
+            "XDG_DATA_HOME": os.path.join(home, ".local", "share"),
             "XDG_RUNTIME_DIR": runtime,
             "DISPLAY": self.display,
             "TZ": "UTC",
@@ -132,7 +135,11 @@ class Session:
         return result.stdout
 
     def windows(self):
-        out = self.x("xdotool", "search", "--onlyvisible", "--name", "^Morvatel$", check=False)
+        return self.windows_named("Morvatel")
+
+    def windows_named(self, title):
+        out = self.x("xdotool", "search", "--onlyvisible", "--name", "^%s$" % title,
+                     check=False)
         return [int(w) for w in out.split()]
 
     def wait_window(self, count=1, timeout=15.0):
