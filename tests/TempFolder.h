@@ -13,17 +13,16 @@ class TempFolder {
 public:
     TempFolder() {
         const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        path_ = std::filesystem::temp_directory_path() /
-                ("morvatel-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
-                 std::to_string(::getpid()));
-        // Parameterised names hold slashes.
-        std::string name = path_.filename().string();
+        std::string name = "morvatel-" + std::string(info->test_suite_name()) + "-" + info->name() +
+                           "-" + std::to_string(::getpid());
+        // Parameterised names hold slashes, which would make nested folders
+        // that outlive the test.
         for (char& c : name) {
             if (c == '/') {
                 c = '_';
             }
         }
-        path_.replace_filename(name);
+        path_ = std::filesystem::temp_directory_path() / name;
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
