@@ -19,7 +19,7 @@
 
 namespace {
 
-// A window with counting actions and a pinned clock.
+// A window with counting actions and pinned clocks.
 struct ClockFixture {
     SettingsRecord settings;
     ClockWindow form{settings};
@@ -29,6 +29,7 @@ struct ClockFixture {
     QPoint menuAt;
     bool systemMoveWorks = true;
     LocalDateTime now{2005, 6, 17, 13, 45, 0, 100};
+    std::int64_t steady = 0;
 
     ClockFixture() {
         form.SetActions(ClockWindow::Actions{
@@ -43,6 +44,7 @@ struct ClockFixture {
             [this] { ++exits; },
         });
         form.SetLocalClock([this] { return now; });
+        form.SetSteadyClock([this] { return steady; });
         form.LoadBodyPicture();
         form.move(300, 200);
     }
@@ -257,38 +259,29 @@ TEST(DateTip, MadeWhenAskedForFromTheDisplayedTimeOfThatMoment) {
     EXPECT_EQ(ToolTipNow(f), QStringLiteral("d s:18/42"));
 }
 
-// The fixture with its steady clock in the test's hand, at 0.
-struct Wake {
-    ClockFixture f;
-    std::int64_t steady = 0;
-    Wake() {
-        f.form.SetSteadyClock([this] { return steady; });
-    }
-};
-
 TEST(WakeUps, AZeroIntervalStopsTheFaceButNotTheCountdownsMinute) {
-    Wake w;
-    w.f.form.SetDrawInterval(0);
-    w.f.form.DrawClockFace(true);
-    EXPECT_FALSE(w.f.form.tmrClockDraw->isActive());
-    EXPECT_TRUE(w.f.form.tmrNTPbyTimer->isActive());
-    w.f.form.SetDrawInterval(75);
-    EXPECT_TRUE(w.f.form.tmrClockDraw->isActive());
+    ClockFixture f;
+    f.form.SetDrawInterval(0);
+    f.form.DrawClockFace(true);
+    EXPECT_FALSE(f.form.tmrClockDraw->isActive());
+    EXPECT_TRUE(f.form.tmrNTPbyTimer->isActive());
+    f.form.SetDrawInterval(75);
+    EXPECT_TRUE(f.form.tmrClockDraw->isActive());
 }
 
 TEST(WakeUps, TheCountdownTicksInTheFacesMinuteWakeUp) {
-    Wake w;
-    w.f.now = LocalDateTime{2005, 6, 17, 13, 45, 59, 0};
-    w.f.form.DrawClockFace(false);
-    EXPECT_EQ(w.f.form.tmrClockDraw->interval(), 1001);
-    EXPECT_EQ(w.f.form.tmrNTPbyTimer->interval(), 61021) << "not a minute since the last tick";
-    w.steady = 60000;
-    w.f.now = LocalDateTime{2005, 6, 17, 13, 46, 0, 1};
-    w.f.form.DrawClockFace(false);
-    EXPECT_EQ(w.f.form.tmrNTPbyTimer->interval(), 0) << "taken along at once";
-    QSignalSpy ticks(w.f.form.tmrNTPbyTimer, &QTimer::timeout);
+    ClockFixture f;
+    f.now = LocalDateTime{2005, 6, 17, 13, 45, 59, 0};
+    f.form.DrawClockFace(false);
+    EXPECT_EQ(f.form.tmrClockDraw->interval(), 1001);
+    EXPECT_EQ(f.form.tmrNTPbyTimer->interval(), 61021) << "not a minute since the last tick";
+    f.steady = 60000;
+    f.now = LocalDateTime{2005, 6, 17, 13, 46, 0, 1};
+    f.form.DrawClockFace(false);
+    EXPECT_EQ(f.form.tmrNTPbyTimer->interval(), 0) << "taken along at once";
+    QSignalSpy ticks(f.form.tmrNTPbyTimer, &QTimer::timeout);
     ASSERT_TRUE(ticks.wait(5000));
-    EXPECT_EQ(w.f.form.tmrNTPbyTimer->interval(), 60020) << "the next minute, a moment late";
+    EXPECT_EQ(f.form.tmrNTPbyTimer->interval(), 60020) << "the next minute, a moment late";
 }
 
 struct StepRow {
@@ -301,15 +294,15 @@ struct StepRow {
 class ClockStep : public ::testing::TestWithParam<StepRow> {};
 
 TEST_P(ClockStep, TheFaceFollowsAtOnceAndTheWakeUpIsPlannedAfresh) {
-    Wake w;
-    w.f.form.SetDrawInterval(75);
-    ASSERT_EQ(w.f.form.Face().LastFaceText, "1345");
-    w.f.now = GetParam().after;
-    w.steady = 2000;
-    w.f.form.ClockChanged();
-    EXPECT_EQ(w.f.form.Face().LastFaceText, GetParam().face);
-    EXPECT_EQ(w.f.form.tmrClockDraw->interval(), GetParam().nextFrame);
-    EXPECT_TRUE(w.f.form.tmrClockDraw->isActive());
+    ClockFixture f;
+    f.form.SetDrawInterval(75);
+    ASSERT_EQ(f.form.Face().LastFaceText, "1345");
+    f.now = GetParam().after;
+    f.steady = 2000;
+    f.form.ClockChanged();
+    EXPECT_EQ(f.form.Face().LastFaceText, GetParam().face);
+    EXPECT_EQ(f.form.tmrClockDraw->interval(), GetParam().nextFrame);
+    EXPECT_TRUE(f.form.tmrClockDraw->isActive());
 }
 
 INSTANTIATE_TEST_SUITE_P(
