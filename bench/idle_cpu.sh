@@ -12,12 +12,14 @@
 #   bench/idle_cpu.sh [path/to/morvatel] [seconds]
 #
 # Defaults: build/morvatel, 60 seconds. Needs Xvfb and xclock (x11-apps).
-# THREADS=1 also lists the wake-ups of each thread.
+# THREADS=1 also lists the wake-ups of each thread. SETTLE (seconds, default
+# 40) leaves start-up's one-off work out of the measurement: Qt flushes its
+# pixmap cache 30 s after the window icon was made.
 set -euo pipefail
 
 program=$(realpath "${1:-build/morvatel}")
 seconds=${2:-60}
-settle=5
+settle=${SETTLE:-40}
 
 work=$(mktemp -d)
 pids=()
