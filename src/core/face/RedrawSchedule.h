@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-// When the clock needs to wake. The face changes once a minute (twice a
-// second more while the colon blinks), so the redraw timer sleeps until the
+// When the clock needs to wake. The face changes once a minute (and twice
+// a second while the colon blinks), so the redraw timer sleeps until the
 // face can next look different; a step of the system clock or a change of
 // the zone is announced by the system, and a change of the settings by the
 // program itself, so nothing has to look at the time in between. The
