@@ -3,6 +3,7 @@
 #include "AboutDialog.h"
 #include "AtomicFile.h"
 #include "ClockMenu.h"
+#include "ClockStepWatch.h"
 #include "ClockWindow.h"
 #include "Instance.h"
 #include "QtPictures.h"
@@ -11,6 +12,7 @@
 #include "SyncResultDialog.h"
 #include "SyncRunner.h"
 #include "SystemCalendar.h"
+#include "SystemClockSteps.h"
 #include "SystemServices.h"
 #include "TerminationSignals.h"
 #include "TextCodec.h"
@@ -32,6 +34,7 @@ Application::Application(const StartOptions& options)
 
 Application::~Application() {
     exiting_ = true;
+    clockSteps_.reset();
     runner_.reset();
     resumeWatch_.reset();
     ntpAtRun_.reset();
@@ -113,8 +116,13 @@ void Application::Start() {
     QObject::connect(window.tmrNTPatRun, &QTimer::timeout, &window, [this, run] {
         ntp::Triggers::OnNTPatRunTick(context_.settings, *ntpAtRun_, run);
     });
-    QObject::connect(window.tmrNTPbyTimer, &QTimer::timeout, &window,
-                     [this, run] { ntp::Triggers::OnNTPbyTimerTick(context_.settings, run); });
+    // A frame drawn while the program ends plans the countdown's minute
+    // again; that tick must not start a run.
+    QObject::connect(window.tmrNTPbyTimer, &QTimer::timeout, &window, [this, run] {
+        if (!exiting_) {
+            ntp::Triggers::OnNTPbyTimerTick(context_.settings, run);
+        }
+    });
 
     window.DrawClockFace(false);
     ntp::Triggers::ResetCountdown(s);
@@ -130,6 +138,14 @@ void Application::Start() {
     menu.mnuTopMost->setChecked(s.TopMost);
     SetTopMost(&window, s.TopMost);
     window.SetDrawInterval(RedrawSchedule::ClockDrawInterval(s.DrawInterval));
+    // Nothing looks at the time between the face's changes: a clock set by
+    // anyone, or a new zone, is announced by the system.
+    clockSteps_ =
+        std::make_unique<ClockStepWatch>(MakeSystemClockSteps([this](ClockStepNotifier::Change) {
+            if (!exiting_ && window_) {
+                window_->ClockChanged();
+            }
+        }));
 
     // Every other way of ending reaches the same orderly exit.
     WatchTerminationSignals();
@@ -160,8 +176,7 @@ void Application::Exit() {
 
     window_->mnuMenus->close();
     window_->SetDrawInterval(0);
-    for (QTimer* timer :
-         {window_->tmrDate, window_->tmrNTPatRun, window_->tmrNTPbyTimer, window_->tmrExit}) {
+    for (QTimer* timer : {window_->tmrNTPatRun, window_->tmrNTPbyTimer, window_->tmrExit}) {
         timer->stop();
     }
     window_->hide();

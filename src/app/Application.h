@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+class ClockStepWatch;
 class ClockWindow;
 class InstanceClaim;
 class CalendarData;
@@ -55,5 +56,6 @@ private:
     std::unique_ptr<QSocketNotifier> terminationNotifier_;
     std::unique_ptr<QtTimer> ntpAtRun_;
     std::unique_ptr<ResumeWatch> resumeWatch_;
+    std::unique_ptr<ClockStepWatch> clockSteps_;
     bool exiting_ = false;
 };

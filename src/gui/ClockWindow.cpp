@@ -15,11 +15,12 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 ClockWindow::ClockWindow(SettingsRecord& settings, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), settings_(settings),
-      localClock_(&ClockWindow::SystemLocalTime) {
+      localClock_(&ClockWindow::SystemLocalTime), steadyClock_(&ClockWindow::SteadyMilliseconds) {
     setWindowTitle(QStringLiteral("Morvatel"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     // The clock is rarely the active window, and its date is wanted anyway.
@@ -30,36 +31,33 @@ ClockWindow::ClockWindow(SettingsRecord& settings, QWidget* parent)
     picBody->move(0, 0);
     picBody->onExternalPaint = [this] { Compose(true); };
 
-    // Re-armed at every tick for the next moment the face can change; precise,
-    // so a colon edge or a new minute is not shown late.
+    // Re-armed at every frame for the next moment the face can change;
+    // precise, so a colon edge or a new minute is not shown late.
     tmrClockDraw = new QTimer(this);
     tmrClockDraw->setObjectName(QStringLiteral("tmrClockDraw"));
     tmrClockDraw->setInterval(drawInterval_);
     tmrClockDraw->setSingleShot(true);
     tmrClockDraw->setTimerType(Qt::PreciseTimer);
     connect(tmrClockDraw, &QTimer::timeout, this, &ClockWindow::OnClockDrawTick);
-    tmrClockDraw->start();
 
-    // Coarse timers wake on whole seconds together with the face's own
-    // recheck, so an idle clock wakes about once a second, not twice.
-    tmrDate = new QTimer(this);
-    tmrDate->setObjectName(QStringLiteral("tmrDate"));
-    tmrDate->setInterval(2000);
-    tmrDate->setTimerType(Qt::VeryCoarseTimer);
-    connect(tmrDate, &QTimer::timeout, this, &ClockWindow::RefreshDateTip);
-    tmrDate->start();
+    // The date tooltip is made when it is about to show, so it needs no timer.
+    picBody->installEventFilter(this);
 
     // Its tick belongs to the synchronisation triggers, which arm it.
     tmrNTPatRun = new QTimer(this);
     tmrNTPatRun->setObjectName(QStringLiteral("tmrNTPatRun"));
     tmrNTPatRun->setInterval(60000);
 
-    // Its tick belongs to the synchronisation triggers (the countdown).
+    // Its tick belongs to the synchronisation triggers (the countdown). Armed
+    // with every frame for the face's next minute, so that it ticks in the
+    // face's minute wake-up rather than waking the program by itself.
     tmrNTPbyTimer = new QTimer(this);
     tmrNTPbyTimer->setObjectName(QStringLiteral("tmrNTPbyTimer"));
     tmrNTPbyTimer->setInterval(60000);
-    tmrNTPbyTimer->setTimerType(Qt::VeryCoarseTimer);
-    tmrNTPbyTimer->start();
+    tmrNTPbyTimer->setSingleShot(true);
+    tmrNTPbyTimer->setTimerType(Qt::PreciseTimer);
+    connect(tmrNTPbyTimer, &QTimer::timeout, this, &ClockWindow::OnMinuteTick);
+    lastMinuteTick_ = steadyClock_();
 
     // Lets the menu close before the program goes away.
     tmrExit = new QTimer(this);
@@ -81,6 +79,11 @@ void ClockWindow::SetLocalClock(std::function<LocalDateTime()> clock) {
     localClock_ = std::move(clock);
 }
 
+void ClockWindow::SetSteadyClock(std::function<std::int64_t()> clock) {
+    steadyClock_ = std::move(clock);
+    lastMinuteTick_ = steadyClock_();
+}
+
 void ClockWindow::SetDateFormatter(
     std::function<std::string(const LocalDateTime&, const std::string&)> formatter) {
     dateFormatter_ = std::move(formatter);
@@ -98,17 +101,46 @@ LocalDateTime ClockWindow::SystemLocalTime() {
     return LocalDateTime{d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(), t.msec()};
 }
 
+std::int64_t ClockWindow::SteadyMilliseconds() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 void ClockWindow::SetDrawInterval(int milliseconds) {
     drawInterval_ = milliseconds;
     if (milliseconds <= 0) {
         tmrClockDraw->stop();
         return;
     }
-    tmrClockDraw->start(milliseconds);
+    // The face may be stale after a stop; the frame also plans the next one.
+    DrawClockFace(false);
 }
 
 void ClockWindow::OnClockDrawTick() {
     DrawClockFace(false);
+}
+
+void ClockWindow::OnMinuteTick() {
+    lastMinuteTick_ = steadyClock_();
+    tmrNTPbyTimer->start(RedrawSchedule::MinuteTickDelay(localClock_(), settings_, 0));
+}
+
+void ClockWindow::ClockChanged() {
+    // A stopped clock (DrawInterval 0) stays as it is; the countdown's minute
+    // still follows the clock.
+    if (drawInterval_ > 0) {
+        DrawClockFace(false);
+    } else {
+        PlanWakeUps(localClock_());
+    }
+}
+
+void ClockWindow::PlanWakeUps(const LocalDateTime& now) {
+    if (drawInterval_ > 0) {
+        tmrClockDraw->start(RedrawSchedule::NextDelay(now, settings_, drawInterval_));
+    }
+    tmrNTPbyTimer->start(
+        RedrawSchedule::MinuteTickDelay(now, settings_, steadyClock_() - lastMinuteTick_));
 }
 
 void ClockWindow::Compose(bool force) {
@@ -123,21 +155,26 @@ void ClockWindow::DrawClockFace(bool force) {
     Compose(force);
     picBody->Present();
     // Every frame, not only the timer's, decides the next wake-up: a colon
-    // that just started blinking must not wait for a wake-up planned without.
-    if (drawInterval_ > 0) {
-        tmrClockDraw->setTimerType(RedrawSchedule::MayCoalesce(lastNow_, settings_, drawInterval_)
-                                       ? Qt::VeryCoarseTimer
-                                       : Qt::PreciseTimer);
-        tmrClockDraw->start(RedrawSchedule::NextDelay(lastNow_, settings_, drawInterval_));
-    }
+    // that just started blinking, a new offset or hour style must not wait
+    // for a wake-up planned without them.
+    PlanWakeUps(lastNow_);
 }
 
-void ClockWindow::RefreshDateTip() {
+bool ClockWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == picBody && event->type() == QEvent::ToolTip) {
+        UpdateDateTip();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ClockWindow::UpdateDateTip() {
     if (!dateFormatter_) {
         return;
     }
-    const QString text =
-        QString::fromStdString(dateFormatter_(face_.DisplayedTime, settings_.DateFormat));
+    // The time of this moment, not of the last frame, which may be a minute
+    // old: a pattern with seconds is right to the second.
+    const LocalDateTime shown = ClockFace::DisplayedTimeFor(localClock_(), settings_);
+    const QString text = QString::fromStdString(dateFormatter_(shown, settings_.DateFormat));
     // Reassigning an unchanged text would disturb a tooltip the user is reading.
     if (text != picBody->toolTip()) {
         picBody->setToolTip(text);

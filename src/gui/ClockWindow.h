@@ -10,6 +10,7 @@
 #include <QSize>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -17,7 +18,7 @@ class ClockMenu;
 class QTimer;
 
 // The borderless clock window: the face, the mouse, the date tooltip and the
-// five timers. What the timers and the menu set off belongs to the program.
+// timers. What the timers and the menu set off belongs to the program.
 class ClockWindow : public QWidget {
     Q_OBJECT
 public:
@@ -35,12 +36,18 @@ public:
 
     void SetActions(Actions actions);
     void SetLocalClock(std::function<LocalDateTime()> clock);
+    // Milliseconds of a clock that is never set (the timers' own); it spaces
+    // the countdown's minute ticks whatever the wall clock does.
+    void SetSteadyClock(std::function<std::int64_t()> clock);
     void SetDateFormatter(
         std::function<std::string(const LocalDateTime&, const std::string& pattern)> formatter);
 
     // Puts the body picture into picBody and sizes the window to it.
     void LoadBodyPicture();
 
+    // One frame, and the plan of the next wake-ups. Whatever changes a
+    // setting the face shows (the menu, the options dialog) calls it with
+    // force on, so the change shows at once.
     void DrawClockFace(bool force);
 
     // The redraw timer's shortest period; 0 stops it (the face then changes
@@ -48,8 +55,9 @@ public:
     void SetDrawInterval(int milliseconds);
     const ClockFace::FaceState& Face() const { return face_; }
 
-    // The tmrDate tick.
-    void RefreshDateTip();
+    // The system clock was set or the zone changed: the face follows at once
+    // and the wake-ups are planned afresh.
+    void ClockChanged();
 
     // Where the window stands, for the settings' position ratios.
     SettingsStore::WindowPosition Position() const;
@@ -63,13 +71,13 @@ public:
     FacePicture* picBody = nullptr;
     ClockMenu* mnuMenus = nullptr;
     QTimer* tmrClockDraw = nullptr;
-    QTimer* tmrDate = nullptr;
     QTimer* tmrNTPatRun = nullptr;
     QTimer* tmrNTPbyTimer = nullptr;
     QTimer* tmrExit = nullptr;
 
     // Reads the local time from the OS, milliseconds included.
     static LocalDateTime SystemLocalTime();
+    static std::int64_t SteadyMilliseconds();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -77,15 +85,21 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Compose(bool force);
+    void PlanWakeUps(const LocalDateTime& now);
+    void UpdateDateTip();
     void OnClockDrawTick();
+    void OnMinuteTick();
     void OnExitTick();
 
     SettingsRecord& settings_;
     Actions actions_;
     std::function<LocalDateTime()> localClock_;
+    std::function<std::int64_t()> steadyClock_;
+    std::int64_t lastMinuteTick_ = 0;
     std::function<std::string(const LocalDateTime&, const std::string&)> dateFormatter_;
     ClockFace::FaceState face_;
     LocalDateTime lastNow_;

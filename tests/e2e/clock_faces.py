@@ -1,7 +1,9 @@
-"""Every hour style on the face of the running program, at pinned times."""
+"""Every hour style on the face of the running program, at pinned times, and
+the turn of a minute."""
 
 import os
 import sys
+import time
 import unittest
 
 import clock_harness as h
@@ -40,6 +42,35 @@ class HourStyles(unittest.TestCase):
                     shown, _ = h.read_face(GLYPHS, s.screenshot(x, y, 118, 48, png=png)[2])
                     self.assertEqual(shown, expected)
                     self.assertEqual(s.stop(clock), 0)
+
+
+class MinuteTurn(unittest.TestCase):
+    def test_the_new_minute_shows_on_time_with_the_colon_steady(self):
+        # libfaketime starts the pinned clock as the program starts, so the
+        # minute turns five seconds (and the few milliseconds of starting a
+        # process) after it is started. A screenshot reads the screen at some
+        # moment between its start and its end.
+        with h.Session(PROGRAM) as s:
+            started = time.monotonic()
+            clock = s.start("2005-06-17 13:45:55")
+            window = s.wait_window()[0]
+            x, y, _, _ = s.geometry(window)
+            turn = started + 5.0
+            shots = []
+            while True:
+                begun = time.monotonic()
+                shown = h.read_face(GLYPHS, s.screenshot(x, y, 118, 48)[2])
+                shots.append((begun, time.monotonic(), shown))
+                if begun > turn + 0.25:
+                    break
+                time.sleep(0.05)
+            for begun, ended, (digits, colon) in shots:
+                self.assertEqual(colon, "lit")
+                if ended < turn - 0.1:
+                    self.assertEqual(digits, [1, 3, 4, 5], "early at %+.2f s" % (ended - turn))
+            self.assertEqual(shots[-1][2][0], [1, 3, 4, 6],
+                             "late at %+.2f s" % (shots[-1][0] - turn))
+            self.assertEqual(s.stop(clock), 0)
 
 
 if __name__ == "__main__":

@@ -121,7 +121,7 @@ TEST(Toggle, BlinkBringsTheNextWakeUpForwardToTheColonEdge) {
     MenuFixture f;
     f.form.SetLocalClock([] { return LocalDateTime{2005, 6, 17, 13, 45, 10, 100}; });
     f.form.DrawClockFace(false);
-    EXPECT_EQ(f.form.tmrClockDraw->interval(), 1000) << "a steady face rechecks each second";
+    EXPECT_EQ(f.form.tmrClockDraw->interval(), 49901) << "a steady face sleeps to the minute";
     f.menus.mnuBlink->trigger();
     EXPECT_EQ(f.form.tmrClockDraw->interval(), 651) << "the colon goes out at .750";
     EXPECT_TRUE(f.form.tmrClockDraw->isActive());

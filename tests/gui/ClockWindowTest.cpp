@@ -4,7 +4,9 @@
 #include "face/FaceLayout.h"
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -17,7 +19,7 @@
 
 namespace {
 
-// A window with counting actions and a pinned clock.
+// A window with counting actions and pinned clocks.
 struct ClockFixture {
     SettingsRecord settings;
     ClockWindow form{settings};
@@ -27,6 +29,7 @@ struct ClockFixture {
     QPoint menuAt;
     bool systemMoveWorks = true;
     LocalDateTime now{2005, 6, 17, 13, 45, 0, 100};
+    std::int64_t steady = 0;
 
     ClockFixture() {
         form.SetActions(ClockWindow::Actions{
@@ -41,6 +44,7 @@ struct ClockFixture {
             [this] { ++exits; },
         });
         form.SetLocalClock([this] { return now; });
+        form.SetSteadyClock([this] { return steady; });
         form.LoadBodyPicture();
         form.move(300, 200);
     }
@@ -233,47 +237,81 @@ TEST(FacePixels, AnExposeRedrawsTheWholeFaceWithTheCurrentSettings) {
                             FaceLayout::kBlankSourceX, FaceLayout::kDigitWidth));
 }
 
-TEST(DateTip, FollowsTheDisplayedTimeAndIsSetOnlyWhenItChanges) {
+// Asks the face for its tooltip as the pointer resting on it would.
+QString ToolTipNow(ClockFixture& f) {
+    QHelpEvent event(QEvent::ToolTip, QPoint(20, 20), f.form.picBody->mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(f.form.picBody, &event);
+    return f.form.picBody->toolTip();
+}
+
+TEST(DateTip, MadeWhenAskedForFromTheDisplayedTimeOfThatMoment) {
     ClockFixture f;
     f.now = LocalDateTime{2005, 6, 17, 23, 59, 30, 0};
     f.settings.UseTimeOffset = true;
     f.settings.TimeOffset = 60;
-    f.settings.DateFormat = "d";
+    f.settings.DateFormat = "d s";
     f.form.SetDateFormatter([](const LocalDateTime& t, const std::string& pattern) {
-        return pattern + ":" + std::to_string(t.day);
+        return pattern + ":" + std::to_string(t.day) + "/" + std::to_string(t.second);
     });
-    int changes = 0;
-    struct Counter : QObject {
-        int& n;
-        explicit Counter(int& counter) : n(counter) {}
-        bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::ToolTipChange) {
-                ++n;
-            }
-            return false;
-        }
-    } counter(changes);
-    f.form.picBody->installEventFilter(&counter);
-
     f.form.DrawClockFace(false);
-    f.form.RefreshDateTip();
-    EXPECT_EQ(f.form.picBody->toolTip(), QStringLiteral("d:18")) << "the shifted day";
-    f.form.RefreshDateTip();
-    EXPECT_EQ(changes, 1);
-    f.settings.DateFormat = "dd";
-    f.form.RefreshDateTip();
-    EXPECT_EQ(changes, 2);
-    f.form.picBody->removeEventFilter(&counter);
+    EXPECT_EQ(ToolTipNow(f), QStringLiteral("d s:18/30")) << "the shifted day";
+    f.now.second = 42; // no frame in between: the face changes only each minute
+    EXPECT_EQ(ToolTipNow(f), QStringLiteral("d s:18/42"));
 }
 
-TEST(RedrawTimer, AZeroIntervalStaysStoppedThroughRedraws) {
+TEST(WakeUps, AZeroIntervalStopsTheFaceButNotTheCountdownsMinute) {
     ClockFixture f;
     f.form.SetDrawInterval(0);
     f.form.DrawClockFace(true);
     EXPECT_FALSE(f.form.tmrClockDraw->isActive());
+    EXPECT_TRUE(f.form.tmrNTPbyTimer->isActive());
     f.form.SetDrawInterval(75);
     EXPECT_TRUE(f.form.tmrClockDraw->isActive());
 }
+
+TEST(WakeUps, TheCountdownTicksInTheFacesMinuteWakeUp) {
+    ClockFixture f;
+    f.now = LocalDateTime{2005, 6, 17, 13, 45, 59, 0};
+    f.form.DrawClockFace(false);
+    EXPECT_EQ(f.form.tmrClockDraw->interval(), 1001);
+    EXPECT_EQ(f.form.tmrNTPbyTimer->interval(), 61021) << "not a minute since the last tick";
+    f.steady = 60000;
+    f.now = LocalDateTime{2005, 6, 17, 13, 46, 0, 1};
+    f.form.DrawClockFace(false);
+    EXPECT_EQ(f.form.tmrNTPbyTimer->interval(), 0) << "taken along at once";
+    QSignalSpy ticks(f.form.tmrNTPbyTimer, &QTimer::timeout);
+    ASSERT_TRUE(ticks.wait(5000));
+    EXPECT_EQ(f.form.tmrNTPbyTimer->interval(), 60020) << "the next minute, a moment late";
+}
+
+struct StepRow {
+    const char* name;
+    LocalDateTime after;
+    const char* face;
+    int nextFrame;
+};
+
+class ClockStep : public ::testing::TestWithParam<StepRow> {};
+
+TEST_P(ClockStep, TheFaceFollowsAtOnceAndTheWakeUpIsPlannedAfresh) {
+    ClockFixture f;
+    f.form.SetDrawInterval(75);
+    ASSERT_EQ(f.form.Face().LastFaceText, "1345");
+    f.now = GetParam().after;
+    f.steady = 2000;
+    f.form.ClockChanged();
+    EXPECT_EQ(f.form.Face().LastFaceText, GetParam().face);
+    EXPECT_EQ(f.form.tmrClockDraw->interval(), GetParam().nextFrame);
+    EXPECT_TRUE(f.form.tmrClockDraw->isActive());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, ClockStep,
+    ::testing::Values(
+        StepRow{"Forwards", LocalDateTime{2005, 6, 17, 15, 2, 30, 500}, "1502", 29501},
+        StepRow{"Back", LocalDateTime{2005, 6, 17, 9, 7, 59, 990}, "0907", 75},
+        StepRow{"AcrossMidnight", LocalDateTime{2005, 6, 18, 0, 0, 0, 0}, "0000", 60001}),
+    RowName());
 
 struct PlacementRow {
     const char* name;

@@ -58,7 +58,7 @@ struct DelayRow {
 
 class NextDelay : public ::testing::TestWithParam<DelayRow> {};
 
-TEST_P(NextDelay, NeverBelowTheIntervalNorLongerThanASecond) {
+TEST_P(NextDelay, JustPastTheNextChangeButNeverBelowTheInterval) {
     const DelayRow& r = GetParam();
     SettingsRecord s;
     s.Blink = r.blink;
@@ -68,11 +68,12 @@ TEST_P(NextDelay, NeverBelowTheIntervalNorLongerThanASecond) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, NextDelay,
-    ::testing::Values(DelayRow{"SteadyFaceRechecksEverySecond", 10, 0, false, 75, 1000},
-                      DelayRow{"JustPastTheNewMinute", 59, 600, false, 75, 401},
+    ::testing::Values(DelayRow{"SteadyFaceSleepsToTheMinute", 10, 0, false, 75, 50001},
+                      DelayRow{"LastMillisecondOfTheMinute", 59, 999, false, 1, 2},
                       DelayRow{"EdgeSoonerThanTheInterval", 59, 990, false, 75, 75},
-                      DelayRow{"BlinkEdge", 10, 500, true, 75, 251},
-                      DelayRow{"LongIntervalIsKept", 10, 0, false, 5000, 5000},
+                      DelayRow{"ColonGoesOut", 10, 500, true, 75, 251},
+                      DelayRow{"ColonLightsAtTheSecond", 10, 750, true, 75, 251},
+                      DelayRow{"IntervalLongerThanTheGapToTheMinute", 58, 0, false, 5000, 5000},
                       DelayRow{"ShortIntervalBeforeAnEdge", 10, 745, true, 1, 6}),
     RowName());
 
@@ -96,33 +97,32 @@ INSTANTIATE_TEST_SUITE_P(
                       IntervalRow{"Int32Max", std::numeric_limits<std::int32_t>::max(), 75}),
     RowName());
 
-struct CoalesceRow {
+struct TickRow {
     const char* name;
     int second, millisecond;
-    bool blink;
-    int drawInterval;
-    bool expected;
+    std::int64_t sinceLastTick;
+    int expected;
 };
 
-class Coalesce : public ::testing::TestWithParam<CoalesceRow> {};
+class MinuteTick : public ::testing::TestWithParam<TickRow> {};
 
-// A coarse wake-up may land up to a second late, so it is allowed only where
-// no minute or colon edge falls within the next two seconds.
-TEST_P(Coalesce, OnlyWhereNoEdgeIsNear) {
-    const CoalesceRow& r = GetParam();
-    SettingsRecord s;
-    s.Blink = r.blink;
+// The countdown ticks once a minute, in the face's minute wake-up: never two
+// ticks in one minute, never a minute skipped because a wake-up came late.
+TEST_P(MinuteTick, SharesTheFacesMinute) {
+    const TickRow& r = GetParam();
     const LocalDateTime now{2005, 6, 17, 13, 45, r.second, r.millisecond};
-    EXPECT_EQ(RedrawSchedule::MayCoalesce(now, s, r.drawInterval), r.expected);
+    EXPECT_EQ(RedrawSchedule::MinuteTickDelay(now, SettingsRecord{}, r.sinceLastTick), r.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, Coalesce,
-    ::testing::Values(CoalesceRow{"SteadyMidMinute", 10, 0, false, 75, true},
-                      CoalesceRow{"MinuteTwoSecondsAway", 58, 0, false, 75, false},
-                      CoalesceRow{"MinuteJustOverTwoSecondsAway", 57, 998, false, 75, true},
-                      CoalesceRow{"BlinkingColonNeedsPreciseEdges", 10, 0, true, 75, false},
-                      CoalesceRow{"LongIntervalKeepsItsOwnPeriod", 10, 0, false, 5000, false}),
+    Cases, MinuteTick,
+    ::testing::Values(TickRow{"JustAfterTheLastTick", 0, 21, 0, 60000},
+                      TickRow{"FaceWakesAtTheMinuteWhenDue", 0, 1, 59980, 0},
+                      TickRow{"FaceWakesLateStillDue", 0, 400, 60380, 0},
+                      TickRow{"DueButTheMinuteIsWellUnderway", 30, 0, 90000, 30021},
+                      TickRow{"FirstMinuteAfterStartUpIsTooShort", 30, 0, 0, 90021},
+                      TickRow{"ClockSteppedBackMidMinute", 15, 0, 20000, 45021},
+                      TickRow{"ClockSteppedForwardToJustBeforeTheMinute", 59, 0, 10000, 61021}),
     RowName());
 
 } // namespace
