@@ -88,6 +88,46 @@ INSTANTIATE_TEST_SUITE_P(Range, NumberReaderRows, testing::Values(
 ), RowName());
 // clang-format on
 
+struct ScaledRow {
+    const char* name;
+    std::string text;
+    std::uint32_t scale;
+    std::int32_t integer;
+    bool inRange = true;
+};
+
+class ScaledRows : public testing::TestWithParam<ScaledRow> {};
+
+TEST_P(ScaledRows, ScaleBeforeRounding) {
+    const ScaledRow& row = GetParam();
+    const NumberReader::Result r = NumberReader::Read(row.text, row.scale);
+    EXPECT_EQ(r.inRange, row.inRange);
+    if (row.inRange) {
+        EXPECT_EQ(r.integer, row.integer);
+    }
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Scaled, ScaledRows, testing::Values(
+    ScaledRow{"MinutesToSeconds", "1.5", 60, 90},
+    ScaledRow{"NegativeMinutes", "-1.5", 60, -90},
+    ScaledRow{"SecondsToMilliseconds", "2.5", 1000, 2500},
+    ScaledRow{"TieAfterScaling", "0.0025", 1000, 2},
+    ScaledRow{"TieBrokenFarBehind", "0.0025000000000000000001", 1000, 3},
+    ScaledRow{"CarryGrowsTheNumber", "99.99", 60, 5999},
+    ScaledRow{"LargestHours", "35791394", 60, 2147483640},
+    ScaledRow{"ScaledOutOfRange", "35791394.2", 60, 0, false},
+    ScaledRow{"HugeScaled", "1E20", 1000, 0, false}
+), RowName());
+// clang-format on
+
+TEST(NumberReader, TellsNoNumberFromZero) {
+    EXPECT_FALSE(NumberReader::Read("abc").isNumber);
+    EXPECT_FALSE(NumberReader::Read("-").isNumber);
+    EXPECT_TRUE(NumberReader::Read("0").isNumber);
+    EXPECT_TRUE(NumberReader::Read(" .0x").isNumber);
+}
+
 TEST(NumberReader, ThousandsOfDigitsStayExact) {
     const std::string longInteger = "1" + std::string(5000, '0');
     EXPECT_EQ(NumberReader::Read(longInteger).real, kInf);
