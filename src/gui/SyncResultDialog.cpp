@@ -1,5 +1,6 @@
 #include "SyncResultDialog.h"
 
+#include "DialogFont.h"
 #include "TopMost.h"
 
 #include <QGuiApplication>
@@ -15,19 +16,6 @@ namespace {
 
 // One process-wide reference, as there is one dialog at a time.
 QPointer<SyncResultDialog> g_current;
-
-QFont DialogFont() {
-    // The families a Japanese desktop is known to have, first the one the
-    // layout was made for; fontconfig or Windows picks the first present.
-    QFont font;
-    font.setFamilies({QStringLiteral("MS UI Gothic"), QStringLiteral("Yu Gothic UI"),
-                      QStringLiteral("Meiryo UI"), QStringLiteral("IPAPGothic"),
-                      QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP"),
-                      QStringLiteral("VL PGothic"), QStringLiteral("TakaoPGothic")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(9);
-    return font;
-}
 
 } // namespace
 
