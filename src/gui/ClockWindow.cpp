@@ -2,6 +2,7 @@
 
 #include "ClockMenu.h"
 #include "FacePicture.h"
+#include "TopMost.h"
 #include "face/Assets.h"
 #include "face/Blit.h"
 #include "face/RedrawSchedule.h"
@@ -130,6 +131,13 @@ void ClockWindow::DrawClockFace(bool force) {
                                        : Qt::PreciseTimer);
         tmrClockDraw->start(RedrawSchedule::NextDelay(lastNow_, settings_, drawInterval_));
     }
+}
+
+void ClockWindow::ApplySettings() {
+    SetTopMost(this, settings_.TopMost);
+    mnuMenus->SyncCheckMarks();
+    DrawClockFace(true);
+    RefreshDateTip();
 }
 
 void ClockWindow::RefreshDateTip() {

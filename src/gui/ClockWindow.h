@@ -43,6 +43,10 @@ public:
 
     void DrawClockFace(bool force);
 
+    // After the options were applied: the top-most band, the menu's check
+    // marks, and the face and date tip at once, not at their next tick.
+    void ApplySettings();
+
     // The redraw timer's shortest period; 0 stops it (the face then changes
     // only on paint and on the blink toggle).
     void SetDrawInterval(int milliseconds);
