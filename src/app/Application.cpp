@@ -4,6 +4,7 @@
 #include "ClockMenu.h"
 #include "ClockWindow.h"
 #include "Instance.h"
+#include "OptionsDialog.h"
 #include "QtPictures.h"
 #include "QtTimer.h"
 #include "SyncResultDialog.h"
@@ -55,6 +56,35 @@ void Application::Synchronise(bool showResult, const std::string& server) {
     }
 }
 
+void Application::OpenOptions() {
+    // Closed while its synchronisation still waits, the last dialog lives on
+    // until the run is over; a new one would stall that run under its own
+    // event loop, so the command waits for it.
+    if (options_ != nullptr || !window_) {
+        return;
+    }
+    SettingsRecord& s = context_.settings;
+    OptionsDialog::Services services;
+    // The log-on start service fills these; until then nothing is registered.
+    services.queryAutoRun = [] { return false; };
+    services.applyAutoRun = [](bool) {};
+    services.settingsApplied = [this] {
+        window_->ApplySettings();
+        SaveSettings();
+    };
+    services.synchronise = [this](const std::string& server) { Synchronise(true, server); };
+    services.lastSyncText = [this] { return runner_ ? runner_->LastSyncText() : std::string(); };
+
+    OptionsDialog dialog(s, *calendar_, std::move(services), window_.get());
+    options_ = &dialog;
+    ReassertTopMost(&dialog, s);
+    dialog.exec();
+    options_ = nullptr;
+    if (!exiting_) {
+        ReassertTopMost(window_.get(), s);
+    }
+}
+
 void Application::WatchTerminationSignals() {
     const int fd = TerminationSignals::Install();
     if (fd < 0) {
@@ -100,7 +130,7 @@ void Application::Start() {
     menu.SetCommands(ClockMenu::Commands{
         [this, &s] { Synchronise(true, s.NTP_Server); },
         [this] { SaveSettings(); },
-        {},
+        [this] { OpenOptions(); },
         {},
         {},
     });

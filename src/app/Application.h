@@ -8,6 +8,7 @@
 
 class ClockWindow;
 class InstanceClaim;
+class OptionsDialog;
 class CalendarData;
 class QSocketNotifier;
 class QtTimer;
@@ -43,6 +44,8 @@ private:
     // False when the file could not be written; the change is then lost.
     bool SaveSettings();
     void Synchronise(bool showResult, const std::string& server);
+    // Modal; returns once the dialog has closed.
+    void OpenOptions();
     void WatchTerminationSignals();
 
     ProgramContext context_;
@@ -55,5 +58,7 @@ private:
     std::unique_ptr<QSocketNotifier> terminationNotifier_;
     std::unique_ptr<QtTimer> ntpAtRun_;
     std::unique_ptr<ResumeWatch> resumeWatch_;
+    // The options dialog while it exists, so that there is only ever one.
+    OptionsDialog* options_ = nullptr;
     bool exiting_ = false;
 };
