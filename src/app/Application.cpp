@@ -60,7 +60,7 @@ void Application::OpenOptions() {
     // Closed while its synchronisation still waits, the last dialog lives on
     // until the run is over; a new one would stall that run under its own
     // event loop, so the command waits for it.
-    if (options_ != nullptr || !window_) {
+    if (optionsOpen_ || !window_) {
         return;
     }
     SettingsRecord& s = context_.settings;
@@ -76,10 +76,10 @@ void Application::OpenOptions() {
     services.lastSyncText = [this] { return runner_ ? runner_->LastSyncText() : std::string(); };
 
     OptionsDialog dialog(s, *calendar_, std::move(services), window_.get());
-    options_ = &dialog;
+    optionsOpen_ = true;
     ReassertTopMost(&dialog, s);
     dialog.exec();
-    options_ = nullptr;
+    optionsOpen_ = false;
     if (!exiting_) {
         ReassertTopMost(window_.get(), s);
     }

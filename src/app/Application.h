@@ -8,7 +8,6 @@
 
 class ClockWindow;
 class InstanceClaim;
-class OptionsDialog;
 class CalendarData;
 class QSocketNotifier;
 class QtTimer;
@@ -58,7 +57,7 @@ private:
     std::unique_ptr<QSocketNotifier> terminationNotifier_;
     std::unique_ptr<QtTimer> ntpAtRun_;
     std::unique_ptr<ResumeWatch> resumeWatch_;
-    // The options dialog while it exists, so that there is only ever one.
-    OptionsDialog* options_ = nullptr;
+    // While the options dialog exists, so that there is only ever one.
+    bool optionsOpen_ = false;
     bool exiting_ = false;
 };

@@ -36,7 +36,7 @@ Form Load(const SettingsRecord& s, bool autoRun) {
     Form f;
     f.txtNTPbyTimer_Interval = Shown(s.NTPbyTimer_Interval, kIntervalBounds);
     f.txtNTP_PermissibleDelay = Shown(s.NTP_PermissibleDelay, kPermissibleDelayBounds);
-    // Whole minutes: a part minute is dropped toward zero, as it always was.
+    // Whole minutes, a part minute dropped toward zero.
     f.txtTimeOffset = Shown(s.TimeOffset / 60, kTimeOffsetBounds);
     f.txtNTPatResume_Delay = Shown(DivideRounded(s.NTPatResume_Delay, 1000), kResumeDelayBounds);
 
