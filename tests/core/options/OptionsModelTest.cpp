@@ -16,79 +16,48 @@ using Options::Form;
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 
-// ------------------------------------------------------------------ load
-
-struct LoadRow {
+// A numeric field both ways: the setting as the field shows it at load, and
+// a typed text as Apply stores it.
+struct FieldRow {
     const char* name;
     std::int32_t SettingsRecord::*setting;
+    std::string Form::*field;
     std::int32_t value;
-    std::string Form::*field;
     std::string shown;
-};
-
-class Load : public testing::TestWithParam<LoadRow> {};
-
-TEST_P(Load, ShowsTheSettingInTheFieldsUnit) {
-    const LoadRow& row = GetParam();
-    SettingsRecord s;
-    s.*row.setting = row.value;
-    EXPECT_EQ(Options::Load(s, false).*row.field, row.shown);
-}
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Fields, Load, testing::Values(
-    LoadRow{"OffsetWholeMinute", &SettingsRecord::TimeOffset, 90, &Form::txtTimeOffset, "1"},
-    LoadRow{"OffsetNegative", &SettingsRecord::TimeOffset, -90, &Form::txtTimeOffset, "-1"},
-    LoadRow{"OffsetTowardZero", &SettingsRecord::TimeOffset, -119, &Form::txtTimeOffset, "-1"},
-    LoadRow{"OffsetAboveBound", &SettingsRecord::TimeOffset, 86460, &Form::txtTimeOffset, "1440"},
-    LoadRow{"OffsetLowest", &SettingsRecord::TimeOffset, kMin, &Form::txtTimeOffset, "-1440"},
-    LoadRow{"ResumeTieDown", &SettingsRecord::NTPatResume_Delay, 2500, &Form::txtNTPatResume_Delay, "2"},
-    LoadRow{"ResumeTieUp", &SettingsRecord::NTPatResume_Delay, 3500, &Form::txtNTPatResume_Delay, "4"},
-    LoadRow{"ResumeAboveTie", &SettingsRecord::NTPatResume_Delay, 2501, &Form::txtNTPatResume_Delay, "3"},
-    LoadRow{"ResumeAboveBound", &SettingsRecord::NTPatResume_Delay, 61000, &Form::txtNTPatResume_Delay, "60"},
-    LoadRow{"DelayNoGrouping", &SettingsRecord::NTP_PermissibleDelay, 1500, &Form::txtNTP_PermissibleDelay, "1500"},
-    LoadRow{"DelayBelowBound", &SettingsRecord::NTP_PermissibleDelay, -5, &Form::txtNTP_PermissibleDelay, "100"},
-    LoadRow{"IntervalZero", &SettingsRecord::NTPbyTimer_Interval, 0, &Form::txtNTPbyTimer_Interval, "1"},
-    LoadRow{"IntervalHuge", &SettingsRecord::NTPbyTimer_Interval, kMax, &Form::txtNTPbyTimer_Interval, "48"}
-), RowName());
-// clang-format on
-
-// ------------------------------------------------------------------ store
-
-struct StoreRow {
-    const char* name;
-    std::string Form::*field;
-    std::string text;
-    std::int32_t SettingsRecord::*setting;
+    std::string typed;
     std::int32_t stored;
 };
 
-class Store : public testing::TestWithParam<StoreRow> {};
+class Field : public testing::TestWithParam<FieldRow> {};
 
-TEST_P(Store, ReadsTheTypedTextAsTheSettingsFileWould) {
-    const StoreRow& row = GetParam();
+TEST_P(Field, ShownInItsUnitAndStoredAsTyped) {
+    const FieldRow& row = GetParam();
     SettingsRecord s;
+    s.*row.setting = row.value;
     Form f = Options::Load(s, false);
-    f.*row.field = row.text;
+    EXPECT_EQ(f.*row.field, row.shown);
+    f.*row.field = row.typed;
     Options::Store(f, false, s);
     EXPECT_EQ(s.*row.setting, row.stored);
 }
 
+using R = SettingsRecord;
 // clang-format off
-INSTANTIATE_TEST_SUITE_P(Fields, Store, testing::Values(
-    StoreRow{"IntervalTrailingText", &Form::txtNTPbyTimer_Interval, "12abc", &SettingsRecord::NTPbyTimer_Interval, 12},
-    StoreRow{"IntervalNoNumber", &Form::txtNTPbyTimer_Interval, "abc", &SettingsRecord::NTPbyTimer_Interval, 0},
-    StoreRow{"IntervalHalfUp", &Form::txtNTPbyTimer_Interval, "1.5", &SettingsRecord::NTPbyTimer_Interval, 2},
-    StoreRow{"IntervalHalfDown", &Form::txtNTPbyTimer_Interval, "2.5", &SettingsRecord::NTPbyTimer_Interval, 2},
-    StoreRow{"IntervalBeyondBound", &Form::txtNTPbyTimer_Interval, "100", &SettingsRecord::NTPbyTimer_Interval, 100},
-    StoreRow{"OffsetScaledFirst", &Form::txtTimeOffset, "1.5", &SettingsRecord::TimeOffset, 90},
-    StoreRow{"OffsetNegative", &Form::txtTimeOffset, "-1", &SettingsRecord::TimeOffset, -60},
-    StoreRow{"OffsetOverflowsWhenScaled", &Form::txtTimeOffset, "35791395", &SettingsRecord::TimeOffset, kMax},
-    StoreRow{"OffsetHugeNegative", &Form::txtTimeOffset, "-1E20", &SettingsRecord::TimeOffset, kMin},
-    StoreRow{"ResumeScaledFirst", &Form::txtNTPatResume_Delay, "2.5", &SettingsRecord::NTPatResume_Delay, 2500},
-    StoreRow{"ResumeHuge", &Form::txtNTPatResume_Delay, "1E20", &SettingsRecord::NTPatResume_Delay, kMax},
-    StoreRow{"DelayNegativeKept", &Form::txtNTP_PermissibleDelay, "-5", &SettingsRecord::NTP_PermissibleDelay, -5},
-    StoreRow{"DelayHuge", &Form::txtNTP_PermissibleDelay, "1E20", &SettingsRecord::NTP_PermissibleDelay, kMax}
+INSTANTIATE_TEST_SUITE_P(Rows, Field, testing::Values(
+    FieldRow{"Offset", &R::TimeOffset, &Form::txtTimeOffset, 90, "1", "1.5", 90},
+    FieldRow{"OffsetNegative", &R::TimeOffset, &Form::txtTimeOffset, -90, "-1", "-1", -60},
+    FieldRow{"OffsetTowardZero", &R::TimeOffset, &Form::txtTimeOffset, -119, "-1", "35791395", kMax},
+    FieldRow{"OffsetBounds", &R::TimeOffset, &Form::txtTimeOffset, kMin, "-1440", "-1E20", kMin},
+    FieldRow{"ResumeTieDown", &R::NTPatResume_Delay, &Form::txtNTPatResume_Delay, 2500, "2", "2.5", 2500},
+    FieldRow{"ResumeTieUp", &R::NTPatResume_Delay, &Form::txtNTPatResume_Delay, 3500, "4", "1E20", kMax},
+    FieldRow{"ResumeBound", &R::NTPatResume_Delay, &Form::txtNTPatResume_Delay, 61000, "60", "0", 0},
+    FieldRow{"Delay", &R::NTP_PermissibleDelay, &Form::txtNTP_PermissibleDelay, 1500, "1500", "-5", -5},
+    FieldRow{"DelayBound", &R::NTP_PermissibleDelay, &Form::txtNTP_PermissibleDelay, -5, "100", "1E20", kMax},
+    FieldRow{"IntervalText", &R::NTPbyTimer_Interval, &Form::txtNTPbyTimer_Interval, 0, "1", "12abc", 12},
+    FieldRow{"IntervalNoNumber", &R::NTPbyTimer_Interval, &Form::txtNTPbyTimer_Interval, kMax, "48", "abc", 0},
+    FieldRow{"IntervalHalfUp", &R::NTPbyTimer_Interval, &Form::txtNTPbyTimer_Interval, 2, "2", "1.5", 2},
+    FieldRow{"IntervalHalfDown", &R::NTPbyTimer_Interval, &Form::txtNTPbyTimer_Interval, 2, "2", "2.5", 2},
+    FieldRow{"IntervalBeyond", &R::NTPbyTimer_Interval, &Form::txtNTPbyTimer_Interval, 2, "2", "100", 100}
 ), RowName());
 // clang-format on
 
@@ -101,16 +70,13 @@ TEST(RoundTrip, OkWithoutTouchingKeepsEverythingButTheUnitRounding) {
     SettingsRecord s;
     s.Blink = true;
     s.TopMost = false;
-    s.ClearRecycleBin = false;
     s.ClearRecycleBin_NoConfirm = true; // shown disabled, still kept
     s.NTP_Server = " 127.0.0.1 ";
     s.DateFormat = "yyyy.mm.dd";
     s.TimeFormat = 3;
-    s.NTPbyTimer = true;
     s.NTPbyTimer_Interval = 5;
     s.NTPCountdown = 17;
     s.TimeOffset = 120;
-    s.NTPatResume_Delay = 4000;
     const SettingsRecord before = s;
 
     Options::Store(Options::Load(s, true), false, s);
@@ -118,58 +84,16 @@ TEST(RoundTrip, OkWithoutTouchingKeepsEverythingButTheUnitRounding) {
     EXPECT_TRUE(s.AutoRun) << "the log-on start as the system reported it";
     EXPECT_EQ(s.NTPCountdown, 17) << "not restarted: the interval was not edited";
 
-    s.TimeOffset = 90;
-    s.NTPatResume_Delay = 2500;
-    Options::Store(Options::Load(s, false), false, s);
-    EXPECT_EQ(s.TimeOffset, 60);
-    EXPECT_EQ(s.NTPatResume_Delay, 2000);
-    EXPECT_FALSE(s.AutoRun);
-}
-
-struct FormatRow {
-    const char* name;
-    std::int32_t timeFormat;
-    std::string dateFormat;
-    int shownIndex;
-    std::string shownDate;
-    std::int32_t storedTimeFormat;
-};
-
-class Formats : public testing::TestWithParam<FormatRow> {};
-
-TEST_P(Formats, OutOfListValuesComeBackAsTheFirstEntry) {
-    const FormatRow& row = GetParam();
-    SettingsRecord s;
-    s.TimeFormat = row.timeFormat;
-    s.DateFormat = row.dateFormat;
+    // Styles the face draws as 24-hour come back as that entry.
+    s.TimeFormat = 4;
+    s.DateFormat.clear();
     const Form f = Options::Load(s, false);
-    EXPECT_EQ(f.cmbTimeFormat, row.shownIndex);
-    EXPECT_EQ(f.cmbDateFormat, row.shownDate);
-    Options::Store(f, false, s);
-    EXPECT_EQ(s.TimeFormat, row.storedTimeFormat);
-    EXPECT_EQ(s.DateFormat, row.shownDate);
-}
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Rows, Formats, testing::Values(
-    FormatRow{"Twelve", 2, "yyyy/m/d", 1, "yyyy/m/d", 2},
-    FormatRow{"ZeroAndEmpty", 0, "", 0, "yy/mm/dd", 1},
-    FormatRow{"Four", 4, "mmmm dd, yyyy", 0, "mmmm dd, yyyy", 1}
-), RowName());
-// clang-format on
-
-TEST(Countdown, RestartsOnlyAfterTheIntervalWasEdited) {
-    SettingsRecord s;
-    s.NTPCountdown = 7;
-    Form f = Options::Load(s, false);
-    f.txtNTPbyTimer_Interval = "3";
-    Options::Store(f, false, s);
-    EXPECT_EQ(s.NTPCountdown, 7);
+    EXPECT_EQ(f.cmbTimeFormat, 0);
     Options::Store(f, true, s);
-    EXPECT_EQ(s.NTPCountdown, 180);
-    f.txtNTPbyTimer_Interval = "1E20";
-    Options::Store(f, true, s);
-    EXPECT_EQ(s.NTPCountdown, kMax) << "saturated, not wrapped";
+    EXPECT_EQ(s.TimeFormat, 1);
+    EXPECT_EQ(s.DateFormat, "yy/mm/dd");
+    EXPECT_FALSE(s.AutoRun);
+    EXPECT_EQ(s.NTPCountdown, 300);
 }
 
 // ------------------------------------------------------------------ spin

@@ -121,13 +121,6 @@ INSTANTIATE_TEST_SUITE_P(Scaled, ScaledRows, testing::Values(
 ), RowName());
 // clang-format on
 
-TEST(NumberReader, TellsNoNumberFromZero) {
-    EXPECT_FALSE(NumberReader::Read("abc").isNumber);
-    EXPECT_FALSE(NumberReader::Read("-").isNumber);
-    EXPECT_TRUE(NumberReader::Read("0").isNumber);
-    EXPECT_TRUE(NumberReader::Read(" .0x").isNumber);
-}
-
 TEST(NumberReader, ThousandsOfDigitsStayExact) {
     const std::string longInteger = "1" + std::string(5000, '0');
     EXPECT_EQ(NumberReader::Read(longInteger).real, kInf);
