@@ -216,7 +216,7 @@ TEST(SyncPage, ClosingWhileTheRunWaitsLetsItFinish) {
 struct FocusRow {
     const char* name;
     int page;
-    std::vector<std::string> order;
+    const char* order;
 };
 
 class Focus : public testing::TestWithParam<FocusRow> {};
@@ -226,33 +226,32 @@ TEST_P(Focus, TopToBottomThenTheButtonsThenTheTabs) {
     OptionsDialog& d = f.Open();
     d.TabStrip1->setCurrentIndex(GetParam().page);
     d.show();
-    // As Tab walks it: enabled, visible, named by the control (an editable
-    // list's or a field's line edit by its owner).
-    std::vector<std::string> order;
+    // As Tab walks it from Apply: enabled and visible controls, a field's or
+    // an editable list's line edit named by its owner.
+    QStringList order;
     for (QWidget* w = d.cmdApply->nextInFocusChain(); w != d.cmdApply; w = w->nextInFocusChain()) {
         if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled() &&
             w->focusProxy() == nullptr) {
             const QString name = w == d.TabStrip1->tabBar()  ? d.TabStrip1->objectName()
                                  : w->objectName().isEmpty() ? w->parentWidget()->objectName()
                                                              : w->objectName();
-            if (order.empty() || order.back() != name.toStdString()) {
-                order.push_back(name.toStdString());
+            if (order.isEmpty() || order.back() != name) {
+                order << name;
             }
         }
     }
-    EXPECT_EQ(order, GetParam().order);
+    EXPECT_EQ(order.join(' ').toStdString(), GetParam().order);
 }
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Pages, Focus, testing::Values(
-    FocusRow{"General", 0, {"TabStrip1", "chkAutoRun", "chkClearRecent", "chkClearRecycleBin",
-        "chkEXITbyDblClick", "chkTopMost", "chkFixWindowPosition", "cmdOK", "cmdCancel"}},
-    FocusRow{"Clock", 1, {"TabStrip1", "chkBlink", "chkUseTimeOffset", "txtTimeOffset",
-        "cmbTimeFormat", "cmbDateFormat", "cmdOK", "cmdCancel"}},
-    FocusRow{"Sync", 2, {"TabStrip1", "cmbServers", "cmdTestNTP", "chkNTPatRun", "chkNTPatResume",
-        "chkNTPbyTimer", "txtNTPbyTimer_Interval", "txtNTPatResume_Delay",
-        "chkNTP_UsePermissibleDelay", "txtNTP_PermissibleDelay", "chkNTP_ShowDialog",
-        "chkNTP_Logging", "cmdOK", "cmdCancel"}}
+    FocusRow{"General", 0, "TabStrip1 chkAutoRun chkClearRecent chkClearRecycleBin chkEXITbyDblClick "
+        "chkTopMost chkFixWindowPosition cmdOK cmdCancel"},
+    FocusRow{"Clock", 1, "TabStrip1 chkBlink chkUseTimeOffset txtTimeOffset cmbTimeFormat "
+        "cmbDateFormat cmdOK cmdCancel"},
+    FocusRow{"Sync", 2, "TabStrip1 cmbServers cmdTestNTP chkNTPatRun chkNTPatResume chkNTPbyTimer "
+        "txtNTPbyTimer_Interval txtNTPatResume_Delay chkNTP_UsePermissibleDelay "
+        "txtNTP_PermissibleDelay chkNTP_ShowDialog chkNTP_Logging cmdOK cmdCancel"}
 ), RowName());
 // clang-format on
 

@@ -18,13 +18,14 @@ struct Row {
     double real;
     std::int32_t integer;
     bool inRange = true;
+    std::uint32_t scale = 1;
 };
 
 class NumberReaderRows : public testing::TestWithParam<Row> {};
 
 TEST_P(NumberReaderRows, ReadsRealAndNearestInteger) {
     const Row& row = GetParam();
-    const NumberReader::Result r = NumberReader::Read(row.text);
+    const NumberReader::Result r = NumberReader::Read(row.text, row.scale);
     if (std::isinf(row.real)) {
         EXPECT_EQ(r.real, row.real);
     } else {
@@ -88,36 +89,16 @@ INSTANTIATE_TEST_SUITE_P(Range, NumberReaderRows, testing::Values(
 ), RowName());
 // clang-format on
 
-struct ScaledRow {
-    const char* name;
-    std::string text;
-    std::uint32_t scale;
-    std::int32_t integer;
-    bool inRange = true;
-};
-
-class ScaledRows : public testing::TestWithParam<ScaledRow> {};
-
-TEST_P(ScaledRows, ScaleBeforeRounding) {
-    const ScaledRow& row = GetParam();
-    const NumberReader::Result r = NumberReader::Read(row.text, row.scale);
-    EXPECT_EQ(r.inRange, row.inRange);
-    if (row.inRange) {
-        EXPECT_EQ(r.integer, row.integer);
-    }
-}
-
+// The options dialog's minutes and seconds: scaled before rounding.
 // clang-format off
-INSTANTIATE_TEST_SUITE_P(Scaled, ScaledRows, testing::Values(
-    ScaledRow{"MinutesToSeconds", "1.5", 60, 90},
-    ScaledRow{"NegativeMinutes", "-1.5", 60, -90},
-    ScaledRow{"SecondsToMilliseconds", "2.5", 1000, 2500},
-    ScaledRow{"TieAfterScaling", "0.0025", 1000, 2},
-    ScaledRow{"TieBrokenFarBehind", "0.0025000000000000000001", 1000, 3},
-    ScaledRow{"CarryGrowsTheNumber", "99.99", 60, 5999},
-    ScaledRow{"LargestHours", "35791394", 60, 2147483640},
-    ScaledRow{"ScaledOutOfRange", "35791394.2", 60, 0, false},
-    ScaledRow{"HugeScaled", "1E20", 1000, 0, false}
+INSTANTIATE_TEST_SUITE_P(Scaled, NumberReaderRows, testing::Values(
+    Row{"MinutesToSeconds", "-1.5", -90, -90, true, 60},
+    Row{"TieAfterScaling", "0.0025", 2.5, 2, true, 1000},
+    Row{"TieBrokenFarBehind", "0.0025000000000000000001", 2.5, 3, true, 1000},
+    Row{"CarryGrowsTheNumber", "99.99", 5999.4, 5999, true, 60},
+    Row{"LargestHours", "35791394", 2147483640.0, 2147483640, true, 60},
+    Row{"ScaledOutOfRange", "35791394.2", 2147483652.0, 0, false, 60},
+    Row{"HugeScaled", "1E20", 1e23, 0, false, 1000}
 ), RowName());
 // clang-format on
 
