@@ -2,10 +2,12 @@
 
 #include "AboutDialog.h"
 #include "AtomicFile.h"
+#include "Autostart.h"
 #include "ClockMenu.h"
 #include "ClockStepWatch.h"
 #include "ClockWindow.h"
 #include "Instance.h"
+#include "OptionsDialog.h"
 #include "QtPictures.h"
 #include "QtTimer.h"
 #include "StartupChores.h"
@@ -60,6 +62,34 @@ void Application::Synchronise(bool showResult, const std::string& server) {
     }
 }
 
+void Application::OpenOptions() {
+    // Closed while its synchronisation still waits, the last dialog lives on
+    // until the run is over; a new one would stall that run under its own
+    // event loop, so the command waits for it.
+    if (optionsOpen_ || !window_) {
+        return;
+    }
+    SettingsRecord& s = context_.settings;
+    OptionsDialog::Services services;
+    services.queryAutoRun = &Autostart::Query;
+    services.applyAutoRun = &Autostart::Apply;
+    services.settingsApplied = [this] {
+        window_->ApplySettings();
+        SaveSettings();
+    };
+    services.synchronise = [this](const std::string& server) { Synchronise(true, server); };
+    services.lastSyncText = [this] { return runner_ ? runner_->LastSyncText() : std::string(); };
+
+    OptionsDialog dialog(s, *calendar_, std::move(services), window_.get());
+    optionsOpen_ = true;
+    ReassertTopMost(&dialog, s);
+    dialog.exec();
+    optionsOpen_ = false;
+    if (!exiting_) {
+        ReassertTopMost(window_.get(), s);
+    }
+}
+
 void Application::WatchTerminationSignals() {
     const int fd = TerminationSignals::Install();
     if (fd < 0) {
@@ -105,7 +135,7 @@ void Application::Start() {
     menu.SetCommands(ClockMenu::Commands{
         [this, &s] { Synchronise(true, s.NTP_Server); },
         [this] { SaveSettings(); },
-        {},
+        [this] { OpenOptions(); },
         [this] { AboutDialog::Open(window_.get(), context_.settings); },
         {},
     });

@@ -44,6 +44,8 @@ private:
     // False when the file could not be written; the change is then lost.
     bool SaveSettings();
     void Synchronise(bool showResult, const std::string& server);
+    // Modal; returns once the dialog has closed.
+    void OpenOptions();
     void WatchTerminationSignals();
 
     ProgramContext context_;
@@ -57,5 +59,7 @@ private:
     std::unique_ptr<QtTimer> ntpAtRun_;
     std::unique_ptr<ResumeWatch> resumeWatch_;
     std::unique_ptr<ClockStepWatch> clockSteps_;
+    // While the options dialog exists, so that there is only ever one.
+    bool optionsOpen_ = false;
     bool exiting_ = false;
 };

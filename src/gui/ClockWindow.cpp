@@ -2,6 +2,7 @@
 
 #include "ClockMenu.h"
 #include "FacePicture.h"
+#include "TopMost.h"
 #include "face/Assets.h"
 #include "face/Blit.h"
 #include "face/RedrawSchedule.h"
@@ -158,6 +159,12 @@ void ClockWindow::DrawClockFace(bool force) {
     // that just started blinking, a new offset or hour style must not wait
     // for a wake-up planned without them.
     PlanWakeUps(lastNow_);
+}
+
+void ClockWindow::ApplySettings() {
+    SetTopMost(this, settings_.TopMost);
+    mnuMenus->SyncCheckMarks();
+    DrawClockFace(true);
 }
 
 bool ClockWindow::eventFilter(QObject* watched, QEvent* event) {

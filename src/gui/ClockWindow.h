@@ -50,6 +50,10 @@ public:
     // force on, so the change shows at once.
     void DrawClockFace(bool force);
 
+    // After the options were applied: the top-most band, the menu's check
+    // marks, and the face at once, not at its next tick.
+    void ApplySettings();
+
     // The redraw timer's shortest period; 0 stops it (the face then changes
     // only on paint and on the blink toggle).
     void SetDrawInterval(int milliseconds);

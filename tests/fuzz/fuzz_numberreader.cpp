@@ -1,6 +1,6 @@
 // Arbitrary text read as a number. Beyond not crashing: blanks never matter,
 // text after the number never matters, the sign mirrors the value, and the
-// integer is the real value's nearest neighbour.
+// integer is the real value's nearest neighbour, also after scaling.
 #include "settings/NumberReader.h"
 
 #include <cmath>
@@ -43,6 +43,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(std::fabs(r.real) >= 2147483647.5 - 1e-6);
     }
 
+    // The options dialog's minutes and seconds: scaled before rounding.
+    const NumberReader::Result minutes = NumberReader::Read(text, 60);
+    Check(minutes.isNumber == r.isNumber);
+    if (minutes.inRange) {
+        const double seconds = r.real * 60.0;
+        Check(std::fabs(static_cast<double>(minutes.integer) - seconds) <=
+              0.5 + std::fabs(seconds) * 1e-15);
+    }
+
     std::string noBlanks;
     for (char c : text) {
         if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
@@ -50,6 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     Check(Same(NumberReader::Read(noBlanks), r));
+    Check(NumberReader::Read(noBlanks).isNumber == r.isNumber);
     Check(Same(NumberReader::Read(text + "z"), r));
 
     if (!noBlanks.empty() && noBlanks[0] != '+' && noBlanks[0] != '-') {

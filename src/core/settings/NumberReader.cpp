@@ -121,9 +121,31 @@ void ToInteger(const std::string& digits, std::int64_t exponent, bool negative, 
     result.integer = static_cast<std::int32_t>(whole);
 }
 
+// 0.<digits> * 10^exponent times factor, in the same form, digit by digit.
+void Scale(std::string& digits, std::int64_t& exponent, std::uint32_t factor) {
+    if (factor == 1 || digits.empty()) {
+        return;
+    }
+    std::uint64_t carry = 0;
+    for (std::size_t i = digits.size(); i-- > 0;) {
+        const std::uint64_t v = static_cast<std::uint64_t>(digits[i] - '0') * factor + carry;
+        digits[i] = static_cast<char>('0' + v % 10);
+        carry = v / 10;
+    }
+    std::string head;
+    for (; carry != 0; carry /= 10) {
+        head.insert(head.begin(), static_cast<char>('0' + carry % 10));
+    }
+    exponent += static_cast<std::int64_t>(head.size());
+    digits.insert(0, head);
+    while (!digits.empty() && digits.back() == '0') {
+        digits.pop_back();
+    }
+}
+
 } // namespace
 
-Result Read(std::string_view text) {
+Result Read(std::string_view text, std::uint32_t scale) {
     Cursor in(text);
     bool negative = false;
     if (in.Peek() == '+' || in.Peek() == '-') {
@@ -160,6 +182,7 @@ Result Read(std::string_view text) {
     if (!sawDigit) {
         return result;
     }
+    result.isNumber = true;
 
     if (in.Peek() == 'e' || in.Peek() == 'E') {
         in.Next();
@@ -183,6 +206,7 @@ Result Read(std::string_view text) {
     while (!digits.empty() && digits.back() == '0') {
         digits.pop_back();
     }
+    Scale(digits, exponent, scale);
     result.real = ToDouble(digits, exponent, negative);
     ToInteger(digits, exponent, negative, result);
     return result;

@@ -19,6 +19,9 @@ struct Result {
     // False when that nearest integer does not fit in 32 signed bits; the
     // caller decides what such a value means instead of seeing it wrapped.
     bool inRange = true;
+    // False when the text does not start with a number (only then is a 0
+    // read from nothing).
+    bool isNumber = false;
 };
 
 // Blanks (space, tab, CR, LF) are skipped wherever they occur; then an
@@ -26,6 +29,10 @@ struct Result {
 // optional exponent ("e" or "E", optional sign, digits). Reading stops at
 // the first character that does not fit; an incomplete exponent ("1e",
 // "1e+") is ignored. Linear in the length of the text.
-Result Read(std::string_view text);
+//
+// scale multiplies the decimal number before it is rounded, exactly, so a
+// field shown in minutes or seconds stores what was typed in seconds or
+// milliseconds: Read("2.5", 1000) is 2500, not 2 times 1000.
+Result Read(std::string_view text, std::uint32_t scale = 1);
 
 } // namespace NumberReader

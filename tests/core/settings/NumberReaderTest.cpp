@@ -18,13 +18,14 @@ struct Row {
     double real;
     std::int32_t integer;
     bool inRange = true;
+    std::uint32_t scale = 1;
 };
 
 class NumberReaderRows : public testing::TestWithParam<Row> {};
 
 TEST_P(NumberReaderRows, ReadsRealAndNearestInteger) {
     const Row& row = GetParam();
-    const NumberReader::Result r = NumberReader::Read(row.text);
+    const NumberReader::Result r = NumberReader::Read(row.text, row.scale);
     if (std::isinf(row.real)) {
         EXPECT_EQ(r.real, row.real);
     } else {
@@ -85,6 +86,19 @@ INSTANTIATE_TEST_SUITE_P(Range, NumberReaderRows, testing::Values(
     Row{"HugeNegativeExponent", "1e-999999", 0, 0},
     Row{"ExponentBeyondInt64", "1e99999999999999999999999", kInf, 0, false},
     Row{"ZerosThenExponent", "0.000000000000000001e18", 1, 1}
+), RowName());
+// clang-format on
+
+// The options dialog's minutes and seconds: scaled before rounding.
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Scaled, NumberReaderRows, testing::Values(
+    Row{"MinutesToSeconds", "-1.5", -90, -90, true, 60},
+    Row{"TieAfterScaling", "0.0025", 2.5, 2, true, 1000},
+    Row{"TieBrokenFarBehind", "0.0025000000000000000001", 2.5, 3, true, 1000},
+    Row{"CarryGrowsTheNumber", "99.99", 5999.4, 5999, true, 60},
+    Row{"LargestHours", "35791394", 2147483640.0, 2147483640, true, 60},
+    Row{"ScaledOutOfRange", "35791394.2", 2147483652.0, 0, false, 60},
+    Row{"HugeScaled", "1E20", 1e23, 0, false, 1000}
 ), RowName());
 // clang-format on
 

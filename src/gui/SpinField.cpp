@@ -1,0 +1,65 @@
+#include "SpinField.h"
+
+#include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
+
+#include <algorithm>
+
+SpinField::SpinField(Options::SpinBounds bounds, QWidget* parent)
+    : QAbstractSpinBox(parent), bounds_(bounds) {
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // A held arrow keeps stepping, one at a time, as the arrows always did.
+    setAccelerated(false);
+    connect(lineEdit(), &QLineEdit::textChanged, this, &SpinField::textChanged);
+}
+
+SpinField::~SpinField() = default;
+
+void SpinField::SetText(const QString& text) {
+    lineEdit()->setText(text);
+}
+
+void SpinField::stepBy(int steps) {
+    const std::string next = Options::Step(text().toStdString(), bounds_, steps);
+    lineEdit()->setText(QString::fromStdString(next));
+    selectAll();
+}
+
+QAbstractSpinBox::StepEnabled SpinField::stepEnabled() const {
+    if (isReadOnly()) {
+        return StepNone;
+    }
+    // An arrow that would leave the text as it is has nothing to do.
+    const std::string now = text().toStdString();
+    StepEnabled enabled = StepNone;
+    if (Options::Step(now, bounds_, 1) != now) {
+        enabled |= StepUpEnabled;
+    }
+    if (Options::Step(now, bounds_, -1) != now) {
+        enabled |= StepDownEnabled;
+    }
+    return enabled;
+}
+
+QValidator::State SpinField::validate(QString&, int&) const {
+    return QValidator::Acceptable;
+}
+
+QSize SpinField::sizeHint() const {
+    ensurePolished();
+    // Room for the longer bound and one more digit, then the style's frame
+    // and arrows around it.
+    const QFontMetrics fm(fontMetrics());
+    const int digits = std::max(fm.horizontalAdvance(QString::number(bounds_.lower)),
+                                fm.horizontalAdvance(QString::number(bounds_.upper)));
+    const QSize contents(digits + fm.horizontalAdvance(QLatin1Char('0')) + 2,
+                         lineEdit()->sizeHint().height());
+    QStyleOptionSpinBox option;
+    initStyleOption(&option);
+    return style()->sizeFromContents(QStyle::CT_SpinBox, &option, contents, this);
+}
+
+QSize SpinField::minimumSizeHint() const {
+    return sizeHint();
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "options/OptionsModel.h"
+
+#include <QAbstractSpinBox>
+
+// A numeric text field with its up/down arrows inside. The bounds limit the
+// arrows and the Up/Down keys only: whatever is typed stays as typed, and the
+// settings take it from the text.
+class SpinField : public QAbstractSpinBox {
+    Q_OBJECT
+public:
+    SpinField(Options::SpinBounds bounds, QWidget* parent = nullptr);
+    ~SpinField() override;
+
+    void SetText(const QString& text);
+
+    void stepBy(int steps) override;
+    QValidator::State validate(QString& input, int& pos) const override;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+Q_SIGNALS:
+    // Typed, pasted, stepped or set.
+    void textChanged(const QString& text);
+
+protected:
+    StepEnabled stepEnabled() const override;
+
+private:
+    Options::SpinBounds bounds_;
+};

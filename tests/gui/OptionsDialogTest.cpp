@@ -1,0 +1,298 @@
+#include "OptionsDialog.h"
+#include "ClockMenu.h"
+#include "ClockPage.h"
+#include "ClockWindow.h"
+#include "GeneralPage.h"
+#include "SpinField.h"
+#include "SyncPage.h"
+#include "core/datetime/FakeCalendarData.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "RowName.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A dialog over a record, with the program's side counted.
+struct Fixture {
+    SettingsRecord s;
+    FakeCalendarData calendar;
+    LocalDateTime now{2005, 6, 17, 13, 5, 0, 0};
+    std::string lastSync;
+    std::vector<std::string> servers;
+    std::function<void()> duringRun = [] {};
+    int applied = 0;
+    std::vector<bool> autoRuns;
+    std::unique_ptr<OptionsDialog> d;
+
+    OptionsDialog& Open() {
+        d = std::make_unique<OptionsDialog>(
+            s, calendar,
+            OptionsDialog::Services{[] { return true; },
+                                    [this](bool on) { autoRuns.push_back(on); },
+                                    [this] { ++applied; },
+                                    [this](const std::string& server) {
+                                        servers.push_back(server);
+                                        duringRun();
+                                    },
+                                    [this] { return lastSync; }, [this] { return now; }});
+        return *d;
+    }
+};
+
+TEST(OptionsDialog, OkWithoutTouchingStoresAppliesAndKeepsTheCountdown) {
+    Fixture f;
+    f.s.NTPCountdown = 17;
+    f.s.ClearRecycleBin_NoConfirm = true;
+    OptionsDialog& d = f.Open();
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("オプション"));
+    EXPECT_FALSE(d.cmdApply->isEnabled());
+    EXPECT_TRUE(d.generalPage->chkClearRecycleBin_NoConfirm->isChecked());
+    EXPECT_FALSE(d.generalPage->chkClearRecycleBin_NoConfirm->isEnabled());
+    EXPECT_EQ(d.syncPage->lblNTP_LastModified->text(), QStringLiteral("(不明)"));
+    EXPECT_GE(d.width(), 465);
+    EXPECT_GE(d.height(), 394);
+
+    d.cmdOK->click();
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(f.applied, 1);
+    EXPECT_EQ(f.autoRuns, std::vector<bool>{true});
+    EXPECT_EQ(f.s.NTPCountdown, 17) << "the interval field was only filled";
+    EXPECT_TRUE(f.s.ClearRecycleBin_NoConfirm);
+}
+
+struct EditRow {
+    const char* name;
+    std::function<void(OptionsDialog&)> edit;
+    std::int32_t countdown; // after Apply, from 7
+};
+
+class Edits : public testing::TestWithParam<EditRow> {};
+
+TEST_P(Edits, EnableApplyAndOnlyTheIntervalRestartsTheCountdown) {
+    Fixture f;
+    f.s.NTPCountdown = 7;
+    OptionsDialog& d = f.Open();
+    GetParam().edit(d);
+    EXPECT_TRUE(d.cmdApply->isEnabled());
+    d.cmdApply->click();
+    EXPECT_FALSE(d.cmdApply->isEnabled());
+    EXPECT_EQ(f.applied, 1);
+    EXPECT_EQ(f.s.NTPCountdown, GetParam().countdown);
+    f.s.NTPCountdown = 7;
+    d.cmdOK->click();
+    EXPECT_EQ(f.s.NTPCountdown, 7) << "the mark is cleared by Apply";
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Controls, Edits, testing::Values(
+    EditRow{"CheckBox", [](OptionsDialog& d) { d.clockPage->chkBlink->click(); }, 7},
+    EditRow{"TypedField", [](OptionsDialog& d) { QTest::keyClicks(d.clockPage->txtTimeOffset, "5"); }, 7},
+    EditRow{"SteppedField", [](OptionsDialog& d) { QTest::keyClick(d.syncPage->txtNTP_PermissibleDelay, Qt::Key_Up); }, 7},
+    EditRow{"TimeList", [](OptionsDialog& d) { d.clockPage->cmbTimeFormat->setCurrentIndex(2); }, 7},
+    EditRow{"DateText", [](OptionsDialog& d) { QTest::keyClicks(d.clockPage->cmbDateFormat, "x"); }, 7},
+    EditRow{"ServerText", [](OptionsDialog& d) { d.syncPage->cmbServers->setEditText("a"); }, 7},
+    EditRow{"IntervalTyped", [](OptionsDialog& d) { QTest::keyClicks(d.syncPage->txtNTPbyTimer_Interval, "4"); }, 24 * 60},
+    EditRow{"IntervalStepped", [](OptionsDialog& d) { QTest::keyClick(d.syncPage->txtNTPbyTimer_Interval, Qt::Key_Up); }, 3 * 60}
+), RowName());
+// clang-format on
+
+TEST(OptionsDialog, ArrowsKeepToTheBoundsTypingDoesNot) {
+    Fixture f;
+    SpinField& field = *f.Open().syncPage->txtNTPbyTimer_Interval; // 1..48
+    field.SetText(QStringLiteral("100"));
+    QTest::keyClick(&field, Qt::Key_Return);
+    EXPECT_EQ(field.text(), QStringLiteral("100"));
+    QTest::keyClick(&field, Qt::Key_Down);
+    EXPECT_EQ(field.text(), QStringLiteral("47"));
+    QTest::keyClick(&field, Qt::Key_Up);
+    QTest::keyClick(&field, Qt::Key_Up);
+    EXPECT_EQ(field.text(), QStringLiteral("48"));
+}
+
+TEST(OptionsDialog, EscapeAndCancelStoreNothingButKeepWhatWasApplied) {
+    Fixture f;
+    OptionsDialog& d = f.Open();
+    d.clockPage->chkBlink->click();
+    d.cmdApply->click();
+    d.generalPage->chkTopMost->click();
+    d.generalPage->chkClearRecycleBin->click();
+    EXPECT_TRUE(d.generalPage->chkClearRecycleBin_NoConfirm->isEnabled());
+    QTest::keyClick(&d, Qt::Key_Escape);
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+    EXPECT_TRUE(f.s.Blink);
+    EXPECT_TRUE(f.s.TopMost);
+    EXPECT_FALSE(f.s.ClearRecycleBin);
+    EXPECT_EQ(f.applied, 1);
+}
+
+TEST(OptionsDialog, SamplesFollowEveryChange) {
+    Fixture f;
+    OptionsDialog& d = f.Open();
+    ClockPage& page = *d.clockPage;
+    EXPECT_EQ(page.lblTimeFormatSample->text(), QStringLiteral("13:05"));
+    page.cmbTimeFormat->setCurrentIndex(1);
+    EXPECT_EQ(page.lblTimeFormatSample->text(), QStringLiteral("1:05"));
+
+    page.cmbDateFormat->clearEditText();
+    QStringList samples;
+    for (const QChar key : QStringLiteral("yyyy.mm.dd")) {
+        QTest::keyClicks(page.cmbDateFormat, QString(key));
+        samples << page.lblDateFormatSample->text();
+    }
+    EXPECT_EQ(samples[3], QStringLiteral("2005"));
+    EXPECT_EQ(samples[4], QStringLiteral("2005."));
+    EXPECT_EQ(samples[9], QStringLiteral("2005.06.17"));
+    d.cmdOK->click();
+    EXPECT_EQ(f.s.DateFormat, "yyyy.mm.dd");
+    EXPECT_EQ(f.s.TimeFormat, 2);
+}
+
+TEST(SyncPage, StatusLinesReadTheAppliedSettings) {
+    Fixture f;
+    f.now = {2005, 6, 17, 10, 0, 0, 0};
+    f.s.NTPCountdown = 90;
+    SyncPage& page = *f.Open().syncPage;
+    page.chkNTPbyTimer->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page.lblNTPbyTimer->text() != "(不明)"; }, 2000));
+    EXPECT_EQ(page.lblNTPbyTimer->text(), QStringLiteral("(無効)"));
+    f.s.NTPbyTimer = true;
+    f.lastSync = "2005/6/17 9:58:01";
+    page.RefreshStatus();
+    EXPECT_EQ(page.lblNTPbyTimer->text(), QStringLiteral("2005/6/17 11:30"));
+    EXPECT_EQ(page.lblNTP_LastModified->text(), QStringLiteral("2005/6/17 9:58:01"));
+}
+
+TEST(SyncPage, SynchroniseNowUsesTheTypedServerAndLeavesTheSettingAlone) {
+    Fixture f;
+    OptionsDialog& d = f.Open();
+    d.syncPage->cmbServers->setEditText(QStringLiteral(" 127.0.0.1"));
+    bool buttonDuringRun = true;
+    bool othersDuringRun = false;
+    f.duringRun = [&] {
+        buttonDuringRun = d.syncPage->cmdTestNTP->isEnabled();
+        othersDuringRun =
+            d.cmdOK->isEnabled() && d.cmdCancel->isEnabled() && d.syncPage->cmbServers->isEnabled();
+    };
+    d.syncPage->cmdTestNTP->click();
+    EXPECT_EQ(f.servers, std::vector<std::string>{" 127.0.0.1"});
+    EXPECT_FALSE(buttonDuringRun);
+    EXPECT_TRUE(othersDuringRun);
+    EXPECT_TRUE(d.syncPage->cmdTestNTP->isEnabled());
+    EXPECT_EQ(f.s.NTP_Server, "ntp.nict.jp");
+    EXPECT_EQ(d.syncPage->lblNTP_LastModified->text(), QStringLiteral("(不明)")) << "it failed";
+}
+
+TEST(SyncPage, ClosingWhileTheRunWaitsLetsItFinish) {
+    Fixture f;
+    OptionsDialog& d = f.Open();
+    f.duringRun = [&] {
+        d.cmdCancel->click();
+        QCoreApplication::processEvents();
+        f.lastSync = "2005/6/17 13:05:02";
+    };
+    QTimer::singleShot(0, d.syncPage->cmdTestNTP, &QPushButton::click);
+    EXPECT_EQ(d.exec(), QDialog::Rejected);
+    EXPECT_EQ(f.servers.size(), 1u);
+    EXPECT_FALSE(d.tmrShowLog->isActive());
+    EXPECT_EQ(f.applied, 0);
+}
+
+struct FocusRow {
+    const char* name;
+    int page;
+    const char* order;
+};
+
+class Focus : public testing::TestWithParam<FocusRow> {};
+
+TEST_P(Focus, TopToBottomThenTheButtonsThenTheTabs) {
+    Fixture f;
+    OptionsDialog& d = f.Open();
+    d.TabStrip1->setCurrentIndex(GetParam().page);
+    d.show();
+    // As Tab walks it from Apply: enabled and visible controls, a field's or
+    // an editable list's line edit named by its owner.
+    QStringList order;
+    for (QWidget* w = d.cmdApply->nextInFocusChain(); w != d.cmdApply; w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled() &&
+            w->focusProxy() == nullptr) {
+            const QString name = w == d.TabStrip1->tabBar()  ? d.TabStrip1->objectName()
+                                 : w->objectName().isEmpty() ? w->parentWidget()->objectName()
+                                                             : w->objectName();
+            if (order.isEmpty() || order.back() != name) {
+                order << name;
+            }
+        }
+    }
+    EXPECT_EQ(order.join(' ').toStdString(), GetParam().order);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Pages, Focus, testing::Values(
+    FocusRow{"General", 0, "TabStrip1 chkAutoRun chkClearRecent chkClearRecycleBin chkEXITbyDblClick "
+        "chkTopMost chkFixWindowPosition cmdOK cmdCancel"},
+    FocusRow{"Clock", 1, "TabStrip1 chkBlink chkUseTimeOffset txtTimeOffset cmbTimeFormat "
+        "cmbDateFormat cmdOK cmdCancel"},
+    FocusRow{"Sync", 2, "TabStrip1 cmbServers cmdTestNTP chkNTPatRun chkNTPatResume chkNTPbyTimer "
+        "txtNTPbyTimer_Interval txtNTPatResume_Delay chkNTP_UsePermissibleDelay "
+        "txtNTP_PermissibleDelay chkNTP_ShowDialog chkNTP_Logging cmdOK cmdCancel"}
+), RowName());
+// clang-format on
+
+TEST(OptionsDialog, EveryCaptionFitsOnEveryPage) {
+    Fixture f;
+    OptionsDialog& d = f.Open();
+    d.show();
+    for (int page = 0; page < d.TabStrip1->count(); ++page) {
+        d.TabStrip1->setCurrentIndex(page);
+        QCoreApplication::processEvents();
+        for (QWidget* w : d.findChildren<QWidget*>()) {
+            // The controls the page lays out; their insides are theirs to lay out.
+            const bool laidOut = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w) ||
+                                 qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QComboBox*>(w);
+            if (!laidOut || !w->isVisible() ||
+                w->sizePolicy().horizontalPolicy() == QSizePolicy::Ignored) {
+                continue;
+            }
+            const QRect inDialog(w->mapTo(&d, QPoint(0, 0)), w->size());
+            const QSize least = w->minimumSizeHint();
+            EXPECT_TRUE(w->width() >= least.width() && w->height() >= least.height())
+                << w->metaObject()->className() << " " << w->objectName().toStdString();
+            EXPECT_TRUE(d.rect().contains(inDialog)) << w->metaObject()->className();
+        }
+    }
+}
+
+TEST(OptionsDialog, ApplyShowsOnTheClockAtOnce) {
+    Fixture f;
+    ClockWindow clock(f.s);
+    clock.SetLocalClock([] { return LocalDateTime{2005, 6, 17, 13, 45, 0, 100}; });
+    clock.LoadBodyPicture();
+    clock.DrawClockFace(false);
+    OptionsDialog::Services services;
+    services.settingsApplied = [&] { clock.ApplySettings(); };
+    OptionsDialog d(f.s, f.calendar, services);
+    d.clockPage->cmbTimeFormat->setCurrentIndex(1);
+    d.clockPage->chkBlink->click();
+    d.cmdApply->click();
+    EXPECT_EQ(clock.Face().LastFaceText, ClockFace::FaceText(13, 45, 2));
+    EXPECT_TRUE(clock.mnuMenus->mnuBlink->isChecked());
+}
+
+} // namespace
