@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <variant>
 
@@ -285,9 +284,7 @@ SyncOutcome SyncSystemTime(SyncState& state, SettingsRecord& settings, SyncServi
     SuccessFigures figures;
     figures.Server = server;
     const LocalDateTime& before = exchange.Before.Local;
-    char thousandths[8];
-    std::snprintf(thousandths, sizeof thousandths, ".%03d", std::clamp(before.millisecond, 0, 999));
-    figures.BeforeText = Text::DateTime(before) + thousandths;
+    figures.BeforeText = Text::DateTimeThousandths(before, before.millisecond);
     figures.ReceivedText = ReceivedTimeText(result, settings.NTP_UTCOffset);
     figures.Negative = diffSeconds < 0;
     figures.DiffText = Text::ClockDuration(std::llabs(diffSeconds));
