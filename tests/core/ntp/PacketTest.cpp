@@ -70,20 +70,27 @@ TEST(NTPReply, TransmitSecondsToCalendar) {
         std::uint32_t seconds;
         const char* utc; // empty: parse fault
         std::int32_t fault;
+        float offset = 0.0f;
+        const char* local = nullptr; // ServerTimeLocal at offset, when given
     };
     const Row rows[] = {
         {"epoch 1970", k1970, "1970/01/01 00:00:00", 0},
         {"last second of era 0", 0xFFFFFFFFu, "2036/02/07 06:28:15", 0},
         {"one second before 1970", k1970 - 1, "", 2},
         {"whole day before 1970", k1970 - 86400, "1969/12/31 00:00:00", 0},
+        {"whole day before 1970 at UTC+9", k1970 - 86400, "1969/12/31 00:00:00", 0, 9.0f,
+         "1969/12/31 09:00:00"},
         {"part day before 1970", k1970 - 86400 * 3 + 5, "", 2},
         {"beyond signed 32 bits", 61505151u, "", 1},
         {"leap day", k1970 + 1078617600u - 86400 * 7, "2004/02/29 00:00:00", 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const NTPResult r = Parse(Reply(row.seconds));
+        const NTPResult r = Parse(Reply(row.seconds), row.offset);
         EXPECT_EQ(r.ServerTimeUTC, row.utc);
+        if (row.local != nullptr) {
+            EXPECT_EQ(r.ServerTimeLocal, row.local);
+        }
         if (row.fault != 0) {
             EXPECT_EQ(r.ErrorCode, "Winsock:ErrorAtDataArrival");
             EXPECT_EQ(r.ErrorNumber, row.fault);

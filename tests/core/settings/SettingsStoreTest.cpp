@@ -150,6 +150,7 @@ INSTANTIATE_TEST_SUITE_P(FlagsAndTexts, LoadSettingsRows, testing::Values(
     LoadRow{"BlinkOneIsDefault", "Blink=1", [](const SettingsRecord& s) { EXPECT_FALSE(s.Blink); }},
     LoadRow{"EmptyServerIsBuiltIn", "NTP_Server=", [](const SettingsRecord& s) { EXPECT_EQ(s.NTP_Server, "ntp.nict.jp"); }},
     LoadRow{"LongDateFormatCut", "DateFormat=" + std::string(150, 'y'), [](const SettingsRecord& s) { EXPECT_EQ(s.DateFormat, std::string(99, 'y')); }},
+    LoadRow{"KeyOfTheNextSectionKeepsItsDefault", "TopMost=Yes\n[Other]\nBlink=Yes", [](const SettingsRecord& s) { EXPECT_FALSE(s.Blink); }},
     LoadRow{"KeysInAnyCase", "ntp_server=a.example\nblinkdelay=20", [](const SettingsRecord& s) {
         EXPECT_EQ(s.NTP_Server, "a.example");
         EXPECT_EQ(s.BlinkDelay, 20);
