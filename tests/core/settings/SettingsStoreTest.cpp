@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -310,6 +311,95 @@ INSTANTIATE_TEST_SUITE_P(Rows, PositionRatioRows, testing::Values(
     RatioRow{"NegativeWidthKeepsLoaded", {100, 0, -5, 1}, 0.25, "0.2500000"},
     RatioRow{"TooLargeForSingleKeepsLoaded", {1e300, 0, 1e-300, 1}, 0.25, "0.2500000"},
     RatioRow{"UnusableLoadedGivesBuiltIn", {100, 0, 0, 1}, 1e300, "0.8000000"}
+), RowName());
+// clang-format on
+
+// ------------------------------------------------------------ byte-order marks
+
+// A code page where every byte is a character (Latin-1): a UTF-8 file read
+// through it would turn into something else, as it would in an ANSI code page.
+std::string Latin1ToUtf8(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (b >> 6));
+            out += static_cast<char>(0x80 | (b & 0x3F));
+        }
+    }
+    return out;
+}
+std::string Utf8ToLatin1(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        out += b < 0x80 ? c : ((b & 0xC0) == 0x80 ? '\0' : '?');
+    }
+    std::erase(out, '\0');
+    return out;
+}
+std::size_t BytePrefix(std::string_view text, std::size_t maxBytes) {
+    return std::min(text.size(), maxBytes);
+}
+const SettingsFile::FileEncoding kLatin1{&Latin1ToUtf8, &Utf8ToLatin1, &BytePrefix};
+
+// Text of ASCII and three-byte UTF-8 characters as UTF-16 code units.
+std::string Utf16(std::string_view utf8, bool bigEndian) {
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        unsigned unit = b;
+        if (b >= 0xE0) {
+            unit = ((b & 0x0Fu) << 12) | ((utf8[i + 1] & 0x3Fu) << 6) | (utf8[i + 2] & 0x3Fu);
+        }
+        i += b >= 0xE0 ? 3 : 1;
+        const char hi = static_cast<char>(unit >> 8);
+        const char lo = static_cast<char>(unit & 0xFF);
+        out += bigEndian ? hi : lo;
+        out += bigEndian ? lo : hi;
+    }
+    return out;
+}
+
+struct BomRow {
+    const char* name;
+    std::string bom;
+    std::function<std::string(std::string_view)> encode;
+};
+class ByteOrderMark : public testing::TestWithParam<BomRow> {};
+
+TEST_P(ByteOrderMark, DecidesTheEncodingWhateverTheCodePageAndIsKept) {
+    const BomRow& row = GetParam();
+    TempFolder dir;
+    const std::string path = dir.File("Morvatel.ini");
+    Put(path, row.bom + row.encode("[Morvatel 1.10]\r\nTopMost=No\r\nNTP_Server=時計.example\r\n"));
+
+    SettingsRecord s;
+    SettingsStore::Load(s, path, kLatin1);
+    EXPECT_FALSE(s.TopMost) << "the first section is read";
+    EXPECT_EQ(s.NTP_Server, "時計.example");
+
+    s.TopMost = true;
+    ASSERT_TRUE(SettingsStore::Save(s, kWindow, path, PlainReplace, kLatin1));
+    const std::string saved = Slurp(path);
+    EXPECT_TRUE(saved.starts_with(row.bom));
+    const std::string header = row.encode("[Morvatel 1.10]");
+    EXPECT_EQ(saved.find(header), row.bom.size()) << "no second section";
+    EXPECT_EQ(saved.find(header, row.bom.size() + 1), std::string::npos);
+    EXPECT_NE(saved.find(row.encode("\r\nTopMost=Yes\r\n")), std::string::npos);
+    EXPECT_NE(saved.find(row.encode("\r\nNTP_Server=時計.example\r\n")), std::string::npos);
+    EXPECT_NE(saved.find(row.encode("\r\nClearRecycleBin_NoConfirm=No\r\n")), std::string::npos)
+        << "new keys in the file's own encoding";
+    EXPECT_EQ(saved.size() % (row.bom.size() == 2 ? 2 : 1), 0u);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rows, ByteOrderMark, testing::Values(
+    BomRow{"Utf8", "\xEF\xBB\xBF", [](std::string_view text) { return std::string(text); }},
+    BomRow{"Utf16LittleEndian", "\xFF\xFE", [](std::string_view text) { return Utf16(text, false); }},
+    BomRow{"Utf16BigEndian", "\xFE\xFF", [](std::string_view text) { return Utf16(text, true); }}
 ), RowName());
 // clang-format on
 
