@@ -227,7 +227,7 @@ bool IsValidSystemTime(const SystemTimeFields& utc) {
 }
 
 SyncOutcome SyncSystemTime(SyncState& state, SettingsRecord& settings, SyncServices& services,
-                           bool showResult, const std::string& server) {
+                           bool showResult, std::string server) {
     if (state.Waiting) {
         return SyncOutcome::NotStarted;
     }

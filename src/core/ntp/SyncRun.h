@@ -29,9 +29,12 @@ bool IsValidSystemTime(const SystemTimeFields& utc);
 
 enum class SyncOutcome { Succeeded, Failed, NotStarted };
 
-// NotStarted when another run still waits for its reply.
+// NotStarted when another run still waits for its reply. The server is taken
+// by value: callers pass NTP_Server itself, which the options dialog may
+// change while the run waits, and the texts and the log must name the server
+// that was asked.
 SyncOutcome SyncSystemTime(SyncState& state, SettingsRecord& settings, SyncServices& services,
-                           bool showResult, const std::string& server);
+                           bool showResult, std::string server);
 
 struct QueryOutcome {
     bool Ok = false;

@@ -385,6 +385,26 @@ TEST_F(SyncRunTest, RunsProceedUnderTheResultDialog) {
     EXPECT_EQ(settings.NTPCountdown, 1);
 }
 
+TEST_F(SyncRunTest, TheServerAskedIsNamedThoughTheSettingChangesDuringTheWait) {
+    for (const bool answered : {true, false}) {
+        SCOPED_TRACE(answered ? "success" : "failure");
+        Scenario t;
+        if (answered) {
+            t.ReplyAt(20, t.Good());
+        }
+        t.settings.NTP_Server = kServer;
+        t.world.DuringWait = [&t] { t.settings.NTP_Server = "other.example"; };
+        // As the menu asks: with the setting itself.
+        auto services = t.world.Services();
+        SyncSystemTime(t.state, t.settings, services, true, t.settings.NTP_Server);
+        ASSERT_EQ(t.world.Dialogs.size(), 1u);
+        ASSERT_EQ(t.world.LogLines.size(), 1u);
+        EXPECT_NE(t.world.Dialogs[0].find("'192.0.2.10'"), std::string::npos) << t.world.Dialogs[0];
+        EXPECT_NE(t.world.LogLines[0].find(" 192.0.2.10 "), std::string::npos)
+            << t.world.LogLines[0];
+    }
+}
+
 TEST_F(SyncRunTest, QueryReportsOffsetAndDelayAndTouchesNothing) {
     // The server's clock is read half way through a 20 ms round trip and is
     // 5 s ahead; it spends 2 ms on the request.
