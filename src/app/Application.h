@@ -34,7 +34,11 @@ public:
 
     void Start();
 
-    // The one orderly way out, whatever asked for it; runs at most once.
+    // The one orderly way out, whatever asked for it (the menu, a double-click,
+    // a signal, the end of the session, the window system's close); runs at
+    // most once. A waiting synchronisation is given up and the event loop
+    // ends; the settings are saved once every nested loop has unwound, so a
+    // failed run whose dialog was open logs its line before the save.
     void Exit();
 
 private:
@@ -42,6 +46,8 @@ private:
     void ShowSyncMessage(const std::string& text) override;
     // False when the file could not be written; the change is then lost.
     bool SaveSettings();
+    // The rest of the exit, after the event loop: save and unhook.
+    void Shutdown();
     void Synchronise(bool showResult, const std::string& server);
     void WatchTerminationSignals();
 
@@ -56,4 +62,5 @@ private:
     std::unique_ptr<QtTimer> ntpAtRun_;
     std::unique_ptr<ResumeWatch> resumeWatch_;
     bool exiting_ = false;
+    bool shutDown_ = false;
 };

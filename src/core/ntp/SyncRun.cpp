@@ -32,7 +32,7 @@ struct Request {
     NTPTimestamp Origin; // what the reply must echo
 };
 
-enum class ExchangeKind { Reply, CantOpen, OverDelay, NoResponse, Reported };
+enum class ExchangeKind { Reply, CantOpen, OverDelay, NoResponse, Reported, Abandoned };
 
 struct Exchange {
     ExchangeKind Kind = ExchangeKind::Reply;
@@ -124,6 +124,20 @@ void DispatchSocketEvents(SyncState& state, SyncServices& services, const Reques
     }
 }
 
+// The program is ending: nothing of this run may reach the clock, the dialog
+// or the log, and no error of it may linger.
+Exchange Abandon(SyncState& state, SyncServices& services) {
+    services.Socket.Close();
+    NTPResult& result = state.Result;
+    result.ServerTimeUTC.clear();
+    result.ErrorMessage.clear();
+    result.ErrorNumber = 0;
+    result.ErrorCode.clear();
+    Exchange exchange;
+    exchange.Kind = ExchangeKind::Abandoned;
+    return exchange;
+}
+
 Exchange RunExchange(SyncState& state, const SettingsRecord& settings, SyncServices& services,
                      const std::string& server) {
     NTPResult& result = state.Result;
@@ -134,7 +148,14 @@ Exchange RunExchange(SyncState& state, const SettingsRecord& settings, SyncServi
 
     Exchange exchange;
     Request request;
+    if (services.Pump.Quitting()) {
+        return Abandon(state, services);
+    }
     if (!SendNTPRequest(state, services, server, request, exchange)) {
+        // A name lookup cut short by the exit is no fault of the server.
+        if (services.Pump.Quitting()) {
+            return Abandon(state, services);
+        }
         exchange.Kind = ExchangeKind::CantOpen;
         exchange.Text = result.ErrorMessage;
         exchange.Number = result.ErrorNumber;
@@ -155,6 +176,9 @@ Exchange RunExchange(SyncState& state, const SettingsRecord& settings, SyncServi
         const std::int64_t wait = std::clamp<std::int64_t>(
             limit + 1 - std::int64_t{exchange.Elapsed}, 0, std::int64_t{ReplyTimeoutMs} + 1);
         services.Pump.WaitForEvents(static_cast<std::uint32_t>(wait));
+        if (services.Pump.Quitting()) {
+            return Abandon(state, services);
+        }
         DispatchSocketEvents(state, services, request, server, settings.NTP_UTCOffset, exchange);
         // Unsigned subtraction keeps the round trip right across the tick
         // count's wrap.
@@ -235,6 +259,9 @@ SyncOutcome SyncSystemTime(SyncState& state, SettingsRecord& settings, SyncServi
     NTPResult& result = state.Result;
 
     const Exchange exchange = RunExchange(state, settings, services, server);
+    if (exchange.Kind == ExchangeKind::Abandoned) {
+        return SyncOutcome::Abandoned;
+    }
     if (exchange.Kind != ExchangeKind::Reply) {
         waiting.Release();
         ReportFailure(state, settings, services, server, exchange,

@@ -27,7 +27,9 @@ struct SyncState {
 // touching the clock.
 bool IsValidSystemTime(const SystemTimeFields& utc);
 
-enum class SyncOutcome { Succeeded, Failed, NotStarted };
+// Abandoned: the program is ending (EventPump::Quitting); nothing was set,
+// shown or logged, and the countdown is as it was.
+enum class SyncOutcome { Succeeded, Failed, NotStarted, Abandoned };
 
 // NotStarted when another run still waits for its reply. The server is taken
 // by value: callers pass NTP_Server itself, which the options dialog may

@@ -405,6 +405,44 @@ TEST_F(SyncRunTest, TheServerAskedIsNamedThoughTheSettingChangesDuringTheWait) {
     }
 }
 
+TEST_F(SyncRunTest, AnExitRequestAbandonsTheRunAtOnce) {
+    struct Row {
+        const char* name;
+        bool quitBeforeTheRun;
+        bool replyInTheSamePass;
+        bool lookupCutShort; // the open fails because the exit stopped it
+        std::size_t waits;
+    };
+    const Row rows[] = {
+        {"during a silent wait", false, false, false, 1},
+        {"as the reply arrives", false, true, false, 1},
+        {"during the name lookup", false, false, true, 0},
+        {"before the run", true, false, false, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Scenario t;
+        t.settings.NTPbyTimer = true;
+        t.settings.NTP_UsePermissibleDelay = false;
+        t.world.QuitRequested = row.quitBeforeTheRun;
+        if (row.replyInTheSamePass) {
+            t.ReplyAt(1, t.Good(1));
+        }
+        if (row.lookupCutShort) {
+            t.world.OpenStatus = {false, 1005, "lookup aborted"};
+            t.world.QuitRequested = true;
+        }
+        t.world.DuringWait = [&t] { t.world.QuitRequested = true; };
+        EXPECT_EQ(t.Sync(), SyncOutcome::Abandoned);
+        EXPECT_TRUE(t.world.Trace.empty()) << "no clock change, no log, no dialog";
+        EXPECT_EQ(t.world.Waits.size(), row.waits) << "no further wait";
+        EXPECT_EQ(t.settings.NTPCountdown, 99);
+        EXPECT_FALSE(t.state.Waiting);
+        EXPECT_FALSE(t.world.Open_);
+        EXPECT_TRUE(t.state.Result.ErrorMessage.empty() && t.state.Result.ServerTimeUTC.empty());
+    }
+}
+
 TEST_F(SyncRunTest, QueryReportsOffsetAndDelayAndTouchesNothing) {
     // The server's clock is read half way through a 20 ms round trip and is
     // 5 s ahead; it spends 2 ms on the request.
