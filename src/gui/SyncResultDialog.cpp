@@ -9,7 +9,6 @@
 #include <QScreen>
 
 #include <cmath>
-#include <memory>
 
 namespace {
 
@@ -86,13 +85,14 @@ void SyncResultDialog::ShowMessage(const std::string& text, const SettingsRecord
     if (g_current != nullptr && g_current->isVisible()) {
         return;
     }
-    // No owner: the dialog stands on its own, as the clock may be anywhere.
-    auto dialog = std::make_unique<SyncResultDialog>();
-    g_current = dialog.get();
+    // Owned by the clock: off the taskbar and above its owner. It deletes
+    // itself once closed, and goes with its owner should that go first.
+    QPointer<SyncResultDialog> dialog = new SyncResultDialog(clock);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    g_current = dialog;
     dialog->SetMessage(text);
-    ReassertTopMost(dialog.get(), settings);
+    ReassertTopMost(dialog, settings);
     dialog->exec();
-    dialog.reset();
     // The run that called may have changed TopMost meanwhile (the menu is
     // usable while the dialog is open), so the record is read again here.
     ReassertTopMost(clock, settings);

@@ -23,7 +23,8 @@ public:
     // Shows text modally and returns once the user closed it. Nothing is
     // shown with NTP_ShowDialog off, and a message arriving while the dialog
     // is open is dropped so it neither replaces nor stacks on the first.
-    // clock is made top-most again afterwards when TopMost is on.
+    // The dialog belongs to clock (may be null) and clock is made top-most
+    // again afterwards when TopMost is on.
     static void ShowMessage(const std::string& text, const SettingsRecord& settings,
                             QWidget* clock);
 

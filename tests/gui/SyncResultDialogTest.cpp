@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
@@ -76,6 +77,31 @@ TEST(SyncMessage, LinesBreakAtCrLfAndTheButtonIsTheDefault) {
     EXPECT_TRUE(isDefault);
     EXPECT_TRUE(focused);
     EXPECT_EQ(title, QStringLiteral("時刻の同期"));
+}
+
+TEST(SyncMessage, OwnedByTheClockAndClosedByEsc) {
+    SettingsRecord s;
+    s.TopMost = false;
+    QWidget clock;
+    clock.show();
+    const QWidget* owner = nullptr;
+    bool escClosed = true;
+    QTimer::singleShot(0, qApp, [&] {
+        SyncResultDialog* d = SyncResultDialog::Current();
+        ASSERT_NE(d, nullptr);
+        owner = d->parentWidget();
+        EXPECT_EQ(d->windowType(), Qt::Dialog) << "a dialog of its owner, off the taskbar";
+        QTest::keyClick(d, Qt::Key_Escape);
+    });
+    QTimer::singleShot(2000, qApp, [&escClosed] {
+        if (SyncResultDialog* d = SyncResultDialog::Current()) {
+            escClosed = false;
+            d->cmdOK->click();
+        }
+    });
+    SyncResultDialog::ShowMessage("ok", s, &clock);
+    EXPECT_EQ(owner, &clock);
+    EXPECT_TRUE(escClosed);
 }
 
 class TopMost : public ::testing::TestWithParam<bool> {};
