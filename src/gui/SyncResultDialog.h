@@ -8,7 +8,6 @@
 
 class QLabel;
 class QPushButton;
-class QScreen;
 
 // The result dialog of a synchronisation: one message and an OK button.
 class SyncResultDialog : public QDialog {
@@ -38,5 +37,7 @@ public:
     QPushButton* cmdOK = nullptr;
 
 private:
-    void LayOut(const QScreen* screen);
+    // The designed size at the least, grown so the whole message shows
+    // above the button.
+    void FitToMessage();
 };
