@@ -41,8 +41,15 @@ void FacePicture::paintEvent(QPaintEvent* event) {
     if (external && onExternalPaint) {
         onExternalPaint();
     }
-    // Whatever the redraw copied is painted now, so it needs no second paint.
+    // What the redraw copied inside this paint is shown now; what it copied
+    // elsewhere is asked for, or a cell that changed outside a partial expose
+    // would stay stale until it changed again.
+    const QRegion elsewhere = dirty_ - event->region();
     dirty_ = QRegion();
+    if (!elsewhere.isEmpty()) {
+        requested_ += elsewhere;
+        update(elsewhere);
+    }
     QPainter painter(this);
     for (const QRect& r : event->region()) {
         painter.drawImage(r.topLeft(), image_, r);
