@@ -35,6 +35,11 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "morvatel: %s\n", reason.c_str());
         return 1;
     }
+    // The face is pixel art: a screen's own scale is taken whole (150 % is
+    // drawn at 2, 125 % at 1), so no pixel is ever smeared. A user's
+    // QT_SCALE_FACTOR_ROUNDING_POLICY still wins.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication qtApplication(argc, argv);
     Application application(Application::StartOptions{options.dryRun});
     application.Start();

@@ -77,8 +77,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    // The window follows its face's size on the screen it is on now.
+    void FitFaceToScreen();
     void Compose(bool force);
     void OnClockDrawTick();
     void OnExitTick();
