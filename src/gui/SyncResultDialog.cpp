@@ -61,7 +61,7 @@ private:
         qreal y = 0;
         qreal widest = 0;
         for (const QString& paragraph : text().split(QLatin1Char('\n'))) {
-            QTextLayout layout(paragraph, font());
+            QTextLayout layout(paragraph, font(), this);
             layout.setTextOption(option);
             layout.beginLayout();
             for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {

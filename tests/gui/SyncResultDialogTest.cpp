@@ -155,7 +155,7 @@ TEST_P(WholeText, EveryLineWholeAndClearOfTheButton) {
         button = d.cmdOK->geometry();
         // Wrapped at the label's width, breaking inside a word only where a
         // word is longer than a line.
-        text = QFontMetrics(d.lblMsg->font())
+        text = QFontMetrics(d.lblMsg->font(), d.lblMsg)
                    .boundingRect(QRect(label.topLeft(), QSize(label.width(), 100000)),
                                  Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere,
                                  d.lblMsg->text());
