@@ -14,23 +14,13 @@ here=$(cd "$(dirname "$0")" && pwd)
 program=${1:-$here/../build/morvatel}
 repeats=${2:-5}
 exec python3 - "$(realpath "$program")" "$repeats" "$here/../tests/e2e" <<'PY'
-import glob, os, signal, sys, time
+import os, signal, sys, time
 program, repeats = sys.argv[1], int(sys.argv[2])
 sys.dont_write_bytecode = True
 sys.path.insert(0, sys.argv[3])
 import clock_harness as h, fake_sntp, sync_support
 from sync_exit import SERVER, begin_menu_sync, settings
 sync_support.require_privileges()
-
-def on_cpu_ns(pid):
-    total = 0
-    for path in glob.glob("/proc/%d/task/*/schedstat" % pid):
-        try:
-            with open(path) as f:
-                total += int(f.read().split()[0])
-        except OSError:
-            pass
-    return total
 
 print("%8s %8s %16s %18s" % ("how", "run", "request->exit", "CPU in between"))
 for how in ("sigterm", "menu"):
@@ -41,7 +31,7 @@ for how in ("sigterm", "menu"):
             time.sleep(1.0)
             if how == "menu":
                 s.open_menu(x + 40, y + 20)
-            cpu0, t0 = on_cpu_ns(clock.pid), time.monotonic()
+            cpu0, t0 = sync_support.on_cpu_ns(clock.pid), time.monotonic()
             if how == "menu":
                 s.mouse("key", "x")
             else:

@@ -124,15 +124,19 @@ void DispatchSocketEvents(SyncState& state, SyncServices& services, const Reques
     }
 }
 
-// The program is ending: nothing of this run may reach the clock, the dialog
-// or the log, and no error of it may linger.
-Exchange Abandon(SyncState& state, SyncServices& services) {
-    services.Socket.Close();
-    NTPResult& result = state.Result;
+// No reply and no error: what a run starts from and leaves behind.
+void ClearReplyAndError(NTPResult& result) {
     result.ServerTimeUTC.clear();
     result.ErrorMessage.clear();
     result.ErrorNumber = 0;
     result.ErrorCode.clear();
+}
+
+// The program is ending: nothing of this run may reach the clock, the dialog
+// or the log, and no error of it may linger.
+Exchange Abandon(SyncState& state, SyncServices& services) {
+    services.Socket.Close();
+    ClearReplyAndError(state.Result);
     Exchange exchange;
     exchange.Kind = ExchangeKind::Abandoned;
     return exchange;
@@ -141,10 +145,7 @@ Exchange Abandon(SyncState& state, SyncServices& services) {
 Exchange RunExchange(SyncState& state, const SettingsRecord& settings, SyncServices& services,
                      const std::string& server) {
     NTPResult& result = state.Result;
-    result.ServerTimeUTC.clear();
-    result.ErrorMessage.clear();
-    result.ErrorNumber = 0;
-    result.ErrorCode.clear();
+    ClearReplyAndError(result);
 
     Exchange exchange;
     Request request;
@@ -351,10 +352,7 @@ QueryOutcome QueryServer(SyncState& state, const SettingsRecord& settings, SyncS
         outcome.OffsetSeconds = static_cast<double>((t2 - t1) + (t3 - t4)) / 2e9;
         outcome.DelaySeconds = static_cast<double>((t4 - t1) - (t3 - t2)) / 1e9;
     }
-    result.ServerTimeUTC.clear();
-    result.ErrorMessage.clear();
-    result.ErrorNumber = 0;
-    result.ErrorCode.clear();
+    ClearReplyAndError(result);
     return outcome;
 }
 
