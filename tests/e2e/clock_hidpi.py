@@ -20,18 +20,13 @@ FACE = (118, 48)
 
 
 def whole_blocks(rows, k):
-    """The picture with every k x k block read as one pixel, or None when a
-    block is not of one colour (a smeared pixel)."""
-    out = []
-    for y in range(0, len(rows), k):
-        row = []
-        for x in range(0, len(rows[0]), k):
-            block = {rows[y + j][x + i] for j in range(k) for i in range(k)}
-            if len(block) != 1:
-                return None
-            row.append(block.pop())
-        out.append(row)
-    return out
+    """Every k x k block read as one pixel; None when one is not of one
+    colour (a smeared pixel)."""
+    blocks = [[{rows[y + j][x + i] for j in range(k) for i in range(k)}
+               for x in range(0, len(rows[0]), k)] for y in range(0, len(rows), k)]
+    if any(len(b) != 1 for row in blocks for b in row):
+        return None
+    return [[b.pop() for b in row] for row in blocks]
 
 
 class HiDpi(unittest.TestCase):
