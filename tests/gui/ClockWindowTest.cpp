@@ -307,30 +307,6 @@ TEST(RedrawTimer, AZeroIntervalStaysStoppedThroughRedraws) {
     EXPECT_TRUE(f.form.tmrClockDraw->isActive());
 }
 
-struct ScaleRow {
-    const char* name;
-    double ratio;
-    int scale;
-    QSize logical; // of the 118 x 48 face
-};
-
-class WholeScale : public ::testing::TestWithParam<ScaleRow> {};
-
-TEST_P(WholeScale, TheFaceTakesTheLargestWholeFactorThatFits) {
-    EXPECT_EQ(FacePicture::WholeScale(GetParam().ratio), GetParam().scale);
-    EXPECT_EQ(FacePicture::LogicalSize(QSize(118, 48), GetParam().ratio), GetParam().logical);
-}
-
-INSTANTIATE_TEST_SUITE_P(Ratios, WholeScale,
-                         ::testing::Values(ScaleRow{"One", 1.0, 1, QSize(118, 48)},
-                                           ScaleRow{"Two", 2.0, 2, QSize(118, 48)},
-                                           ScaleRow{"OneAndAQuarter", 1.25, 1, QSize(95, 39)},
-                                           ScaleRow{"OneAndAHalf", 1.5, 1, QSize(79, 32)},
-                                           ScaleRow{"TwoAndAHalf", 2.5, 2, QSize(95, 39)},
-                                           ScaleRow{"ThreeByProduct", 1.1 * 3.0, 3, QSize(108, 44)},
-                                           ScaleRow{"BelowOne", 0.75, 1, QSize(158, 64)}),
-                         RowName());
-
 struct PlacementRow {
     const char* name;
     double x, y;
