@@ -11,22 +11,12 @@ here=$(cd "$(dirname "$0")" && pwd)
 program=${1:-$here/../build/morvatel}
 repeats=${2:-5}
 exec python3 - "$program" "$repeats" "$here/../tests/e2e" <<'PY'
-import glob, os, resource, subprocess, sys, time
+import os, resource, subprocess, sys, time
 program, repeats = sys.argv[1], int(sys.argv[2])
 sys.dont_write_bytecode = True
 sys.path.insert(0, sys.argv[3])
 import fake_sntp, sync_support
 sync_support.require_privileges()
-
-def on_cpu_ns(pid):
-    total = 0
-    for path in glob.glob("/proc/%d/task/*/schedstat" % pid):
-        try:
-            with open(path) as f:
-                total += int(f.read().split()[0])
-        except OSError:
-            pass
-    return total
 
 print("%8s %14s %12s %12s" % ("run", "waiting (ms)", "wait CPU", "whole run"))
 with fake_sntp.FakeServer("127.0.0.2", "silent"), sync_support.Sandbox(program) as box:
@@ -39,9 +29,9 @@ with fake_sntp.FakeServer("127.0.0.2", "silent"), sync_support.Sandbox(program) 
             [box.program, "--sync", "127.0.0.2", "--dry-run"]), env=env,
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         time.sleep(0.5)
-        t0, c0 = time.monotonic(), on_cpu_ns(p.pid)
+        t0, c0 = time.monotonic(), sync_support.on_cpu_ns(p.pid)
         time.sleep(4.3)
-        t1, c1 = time.monotonic(), on_cpu_ns(p.pid)
+        t1, c1 = time.monotonic(), sync_support.on_cpu_ns(p.pid)
         p.wait()
         after = resource.getrusage(resource.RUSAGE_CHILDREN)
         whole = (after.ru_utime + after.ru_stime) - (before.ru_utime + before.ru_stime)

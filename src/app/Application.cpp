@@ -53,11 +53,15 @@ bool Application::SaveSettings() {
 }
 
 void Application::ShowSyncMessage(const std::string& text) {
-    SyncResultDialog::ShowMessage(text, context_.settings, exiting_ ? nullptr : window_.get());
+    // Once the program is ending it shows nothing new; the run still logs.
+    if (exiting_) {
+        return;
+    }
+    SyncResultDialog::ShowMessage(text, context_.settings, window_.get());
 }
 
 void Application::Synchronise(bool showResult, const std::string& server) {
-    if (runner_) {
+    if (runner_ && !exiting_) {
         runner_->SyncSystemTime(showResult, server);
     }
 }
@@ -183,7 +187,10 @@ void Application::Start() {
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp,
                      [this](QSessionManager&) { Exit(); });
 #endif
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [this] { Exit(); });
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [this] {
+        Exit();
+        Shutdown();
+    });
 
     // The chores and the first synchronisation come after the window has been
     // shown and has drawn itself once.
@@ -199,16 +206,32 @@ void Application::Exit() {
     }
     exiting_ = true;
 
-    // The time socket closes with the run, once no run waits on it any more
-    // (the destructor).
-    SaveSettings();
-    resumeWatch_->UnhookMainWindow();
-
+    // Nothing new starts: no frame, no trigger, no menu command.
     window_->mnuMenus->close();
     window_->SetDrawInterval(0);
     for (QTimer* timer : {window_->tmrNTPatRun, window_->tmrNTPbyTimer, window_->tmrExit}) {
         timer->stop();
     }
+    // A run waiting for its reply gives up at once: no dialog, no log line,
+    // no clock change. The time socket closes with it.
+    if (runner_) {
+        runner_->Abandon();
+    }
+    // The clock goes at once; its position stays for the save. Qt would
+    // refuse to quit while it is shown, as its close ends in this exit.
     window_->hide();
+    // Ends the event loop and every loop nested in it (the run's wait, an open
+    // result dialog). Before the loop has started a quit is not heard, but a
+    // queued one is.
     QCoreApplication::quit();
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void Application::Shutdown() {
+    if (shutDown_ || !window_) {
+        return;
+    }
+    shutDown_ = true;
+    SaveSettings();
+    resumeWatch_->UnhookMainWindow();
 }

@@ -35,7 +35,11 @@ public:
 
     void Start();
 
-    // The one orderly way out, whatever asked for it; runs at most once.
+    // The one orderly way out, whatever asked for it (the menu, a double-click,
+    // a signal, the end of the session, the window system's close); runs at
+    // most once. A waiting synchronisation is given up and the event loop
+    // ends; the settings are saved once every nested loop has unwound, so a
+    // failed run whose dialog was open logs its line before the save.
     void Exit();
 
 private:
@@ -43,6 +47,8 @@ private:
     void ShowSyncMessage(const std::string& text) override;
     // False when the file could not be written; the change is then lost.
     bool SaveSettings();
+    // The rest of the exit, after the event loop: save and unhook.
+    void Shutdown();
     void Synchronise(bool showResult, const std::string& server);
     // Modal; returns once the dialog has closed.
     void OpenOptions();
@@ -62,4 +68,5 @@ private:
     // While the options dialog exists, so that there is only ever one.
     bool optionsOpen_ = false;
     bool exiting_ = false;
+    bool shutDown_ = false;
 };

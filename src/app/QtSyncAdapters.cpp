@@ -18,6 +18,9 @@ namespace QtSync {
 // ---- EventPump -----------------------------------------------------------
 
 void EventPump::WaitForEvents(std::uint32_t maxMilliseconds) {
+    if (quitting_) {
+        return;
+    }
     if (woken_ || maxMilliseconds == 0) {
         woken_ = false;
         QCoreApplication::processEvents();
@@ -29,22 +32,36 @@ void EventPump::WaitForEvents(std::uint32_t maxMilliseconds) {
     // A coarse timer may fire a few per cent early, which would only cost an
     // extra pass; precise keeps it to one.
     deadline.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    bool ended = false;
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&loop, &ended] {
+        ended = true;
+        loop.quit();
+    });
     deadline.start(static_cast<int>(std::min<std::uint32_t>(maxMilliseconds, 0x7FFFFFFF)));
 
     QEventLoop* outer = loop_;
     loop_ = &loop;
+    woken_ = false;
     loop.exec();
     loop_ = outer;
+    // Neither the deadline nor a wake-up ended it: only the application's
+    // exit ends every loop, and after it no new loop would sleep at all.
+    if (!ended && !woken_) {
+        quitting_ = true;
+    }
     woken_ = false;
 }
 
 void EventPump::Wake() {
+    woken_ = true;
     if (loop_ != nullptr) {
         loop_->quit();
-    } else {
-        woken_ = true;
     }
+}
+
+void EventPump::Quit() {
+    quitting_ = true;
+    Wake();
 }
 
 // ---- Clocks --------------------------------------------------------------
@@ -123,6 +140,10 @@ ntp::SocketStatus UdpEndpoint::Resolve(const std::string& host, QHostAddress& ad
     const std::uint32_t start = ticks_.TickCount();
     while (!lookup->done) {
         const std::uint32_t elapsed = ticks_.TickCount() - start;
+        if (pump_.Quitting()) {
+            QHostInfo::abortHostLookup(id);
+            return {false, kErrorBase + QAbstractSocket::OperationError, "終了のため中止しました"};
+        }
         if (elapsed > ntp::ReplyTimeoutMs) {
             QHostInfo::abortHostLookup(id);
             return {false, kErrorBase + QAbstractSocket::SocketTimeoutError,

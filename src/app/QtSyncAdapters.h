@@ -21,9 +21,15 @@ public:
     void WaitForEvents(std::uint32_t maxMilliseconds) override;
     void Wake();
 
+    // The program is ending. Also noticed without a call: when the
+    // application quits, Qt ends every event loop and starts none any more.
+    bool Quitting() override { return quitting_; }
+    void Quit();
+
 private:
     QEventLoop* loop_ = nullptr;
     bool woken_ = false;
+    bool quitting_ = false;
 };
 
 class Clocks final : public ntp::TickSource, public ntp::LocalClock {

@@ -50,6 +50,10 @@ ntp::SyncOutcome SyncRunner::SyncSystemTime(bool showResult, const std::string& 
     return ntp::SyncSystemTime(impl_->state, impl_->settings, impl_->services, showResult, server);
 }
 
+void SyncRunner::Abandon() {
+    impl_->pump.Quit();
+}
+
 ntp::QueryOutcome SyncRunner::Query(const std::string& server) {
     return ntp::QueryServer(impl_->state, impl_->settings, impl_->services, server);
 }

@@ -25,6 +25,10 @@ public:
     // run still waits for its reply.
     ntp::SyncOutcome SyncSystemTime(bool showResult, const std::string& server);
 
+    // The program is ending: a waiting run gives up at once (Abandoned), and
+    // no later one starts.
+    void Abandon();
+
     // Asks the server without setting, showing or logging anything.
     ntp::QueryOutcome Query(const std::string& server);
 

@@ -3,6 +3,7 @@
 #include "GraphicalSession.h"
 
 #include <QApplication>
+#include <QScreen>
 
 #include <cstdio>
 #include <cstdlib>
@@ -42,7 +43,20 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "morvatel: %s\n", reason.c_str());
         return 1;
     }
+    // The face is pixel art: a screen's own scale is taken whole (150 % is
+    // drawn at 2, 125 % at 1), so no pixel is ever smeared. A user's
+    // QT_SCALE_FACTOR_ROUNDING_POLICY still wins.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication qtApplication(argc, argv);
+    // Rounded up (150 % to 2), Qt reports a resolution below 96 dpi; the
+    // styles then size menu entries for it but draw parts of them at their
+    // 96-dpi size, cutting the captions. Their sizes are kept at 96 dpi;
+    // text keeps the screen's own resolution.
+    if (const QScreen* screen = QGuiApplication::primaryScreen();
+        screen != nullptr && screen->logicalDotsPerInch() < 96) {
+        QCoreApplication::setAttribute(Qt::AA_Use96Dpi);
+    }
     Application application(Application::StartOptions{options.dryRun});
     application.Start();
     return QApplication::exec();

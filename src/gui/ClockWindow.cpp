@@ -257,6 +257,23 @@ void ClockWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
+void ClockWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // A screen of another device-pixel ratio draws the face at another
+    // whole factor.
+    if (QWindow* handle = windowHandle()) {
+        connect(handle, &QWindow::screenChanged, this, &ClockWindow::FitFaceToScreen,
+                Qt::UniqueConnection);
+    }
+    FitFaceToScreen();
+}
+
+void ClockWindow::FitFaceToScreen() {
+    if (picBody->FitToDevicePixelRatio()) {
+        setFixedSize(picBody->size());
+    }
+}
+
 SettingsStore::WindowPosition ClockWindow::Position() const {
     const QSize screen = PrimaryScreenSize();
     const QPoint at = pos();

@@ -90,8 +90,11 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    // The window follows its face's size on the screen it is on now.
+    void FitFaceToScreen();
     void Compose(bool force);
     void PlanWakeUps(const LocalDateTime& now);
     void UpdateDateTip();

@@ -8,7 +8,6 @@
 
 class QLabel;
 class QPushButton;
-class QScreen;
 
 // The result dialog of a synchronisation: one message and an OK button.
 class SyncResultDialog : public QDialog {
@@ -23,7 +22,8 @@ public:
     // Shows text modally and returns once the user closed it. Nothing is
     // shown with NTP_ShowDialog off, and a message arriving while the dialog
     // is open is dropped so it neither replaces nor stacks on the first.
-    // clock is made top-most again afterwards when TopMost is on.
+    // The dialog belongs to clock (may be null) and clock is made top-most
+    // again afterwards when TopMost is on.
     static void ShowMessage(const std::string& text, const SettingsRecord& settings,
                             QWidget* clock);
 
@@ -37,5 +37,7 @@ public:
     QPushButton* cmdOK = nullptr;
 
 private:
-    void LayOut(const QScreen* screen);
+    // The designed size at the least, grown so the whole message shows
+    // above the button.
+    void FitToMessage();
 };

@@ -110,12 +110,12 @@ class Session:
 
     # -- processes ---------------------------------------------------------
 
-    def start(self, pinned_time=None, args=()):
+    def start(self, pinned_time=None, args=(), env=None):
         command = [self.program, "--dry-run", *args]
         if os.geteuid() == 0:
             # Belt and braces beside --dry-run: this process cannot set the clock.
             command = ["setpriv", "--bounding-set=-sys_time", "--inh-caps=-sys_time", *command]
-        env = dict(self.env)
+        env = {**self.env, **(env or {})}
         if pinned_time is not None:
             # Preloaded directly rather than through the faketime wrapper, so
             # the signals the tests send reach the program itself.
@@ -133,6 +133,14 @@ class Session:
         if check and result.returncode != 0:
             raise RuntimeError("%s failed: %s" % (command, result.stderr.decode()))
         return result.stdout
+
+    def load_resources(self, text):
+        """Replaces the X server's resources (Xft.dpi: 144, say); they stay
+        until the server ends, which -noreset lets outlive every client."""
+        path = os.path.join(self.tmp, "Xresources")
+        with open(path, "w") as f:
+            f.write(text)
+        self.x("xrdb", "-nocpp", "-load", path)
 
     def windows(self):
         return self.windows_named("Morvatel")

@@ -5,6 +5,7 @@ timedated, so no test can move this machine's clock, whatever it asks for.
 Servers are on loopback addresses only.
 """
 
+import glob
 import os
 import shutil
 import subprocess
@@ -30,6 +31,18 @@ def require_privileges():
         skip("needs root for port 123 and for dropping CAP_SYS_TIME")
     if shutil.which("setpriv") is None:
         skip("setpriv (util-linux) is missing")
+
+
+def on_cpu_ns(pid):
+    """Nanoseconds all threads of process pid have run, from schedstat."""
+    total = 0
+    for path in glob.glob("/proc/%d/task/*/schedstat" % pid):
+        try:
+            with open(path) as f:
+                total += int(f.read().split()[0])
+        except OSError:
+            pass
+    return total
 
 
 def without_clock_rights(command):

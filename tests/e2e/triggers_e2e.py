@@ -229,7 +229,9 @@ def start_bus(processes, folder):
 
 def start_x(processes):
     read_end, write_end = os.pipe()
-    processes.start(["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp",
+    # -noreset: the program's display check is a client of its own, and a
+    # server that resets when it leaves can refuse the program a moment later.
+    processes.start(["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-noreset",
                      "-screen", "0", "1280x1024x24"],
                     pass_fds=(write_end,), stdout=subprocess.DEVNULL,
                     stderr=subprocess.DEVNULL)

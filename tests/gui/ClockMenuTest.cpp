@@ -20,6 +20,7 @@
 
 #include "RowName.h"
 
+#include <iterator>
 #include <string>
 
 namespace {
@@ -57,6 +58,62 @@ struct MenuFixture {
         return r;
     }
 };
+
+struct EntryRow {
+    const char* name;
+    const char* caption; // null for a separator
+    bool SettingsRecord::*mirrors;
+    bool enabledWithoutCommand; // with no command given for it
+};
+
+// clang-format off
+const EntryRow kEntries[] = {
+    {"mnuNTP", "時刻の同期(&N)", nullptr, false},
+    {"mnuBar1", nullptr, nullptr, true},
+    {"mnuBlink", "点滅(&B)", &SettingsRecord::Blink, true},
+    {"mnuTopMost", "常に手前に表示(&T)", &SettingsRecord::TopMost, true},
+    {"mnuOption", "オプション(&O)...", nullptr, false},
+    {"mnuBar2", nullptr, nullptr, true},
+    {"mnuInfo", "バージョン情報(&A)", nullptr, false},
+    {"mnuHelp", "ヘルプ(&H)...", nullptr, true},
+    {"mnuBar3", nullptr, nullptr, true},
+    {"mnuExit", "終了(&X)", nullptr, true},
+};
+// clang-format on
+
+TEST(Entries, CaptionsOrderSeparatorsCheckMarksAndStates) {
+    for (const bool withCommands : {true, false}) {
+        MenuFixture f;
+        f.settings.Blink = withCommands;
+        f.settings.TopMost = !withCommands;
+        f.menus.SyncCheckMarks();
+        if (withCommands) {
+            f.menus.SetCommands({[] {}, [] {}, [] {}, [] {}, [] {}});
+        } else {
+            f.menus.SetCommands({});
+        }
+        EXPECT_EQ(f.menus.title(), QStringLiteral("ショートカットメニュー"));
+        EXPECT_EQ(f.menus.defaultAction(), nullptr);
+        const QList<QAction*> actions = f.menus.actions();
+        ASSERT_EQ(actions.size(), static_cast<qsizetype>(std::size(kEntries)));
+        for (std::size_t i = 0; i < std::size(kEntries); ++i) {
+            const EntryRow& row = kEntries[i];
+            const QAction* item = actions[static_cast<qsizetype>(i)];
+            SCOPED_TRACE(std::string(row.name) + (withCommands ? "" : " without commands"));
+            EXPECT_EQ(item->objectName().toStdString(), row.name);
+            EXPECT_EQ(item->isSeparator(), row.caption == nullptr);
+            if (row.caption != nullptr) {
+                EXPECT_EQ(item->text().toStdString(), row.caption);
+            }
+            EXPECT_EQ(item->menu(), nullptr);
+            EXPECT_EQ(item->isCheckable(), row.mirrors != nullptr);
+            if (row.mirrors != nullptr) {
+                EXPECT_EQ(item->isChecked(), f.settings.*row.mirrors);
+            }
+            EXPECT_EQ(item->isEnabled(), withCommands || row.enabledWithoutCommand);
+        }
+    }
+}
 
 struct ToggleRow {
     const char* name;

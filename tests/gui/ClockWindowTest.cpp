@@ -7,6 +7,7 @@
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QSignalSpy>
+#include <QPaintEvent>
 #include <QTest>
 #include <QTimer>
 
@@ -235,6 +236,37 @@ TEST(FacePixels, AnExposeRedrawsTheWholeFaceWithTheCurrentSettings) {
     EXPECT_EQ(f.form.Face().LastFaceText, "0145");
     EXPECT_TRUE(CellMatches(f.form.picBody->Image(), FaceLayout::kDigitFaceX[0],
                             FaceLayout::kBlankSourceX, FaceLayout::kDigitWidth));
+}
+
+TEST(FacePixels, ACellChangedOutsideAPartialExposeStillReachesTheScreen) {
+    ClockFixture f;
+    f.form.SetDrawInterval(0); // only paints may redraw here
+    f.form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.form));
+    f.form.DrawClockFace(false);
+    QApplication::processEvents();
+
+    struct Painted : QObject {
+        QRegion region;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) {
+                region += static_cast<QPaintEvent*>(e)->region();
+            }
+            return false;
+        }
+    } painted;
+    f.form.picBody->installEventFilter(&painted);
+    // The minute turns; before any tick, the window system exposes only the
+    // left edge of the face.
+    f.now.minute = 46;
+    f.form.picBody->repaint(QRect(0, 0, 8, 48));
+    const QRect units(FaceLayout::kDigitFaceX[3], FaceLayout::kFaceY, FaceLayout::kDigitWidth,
+                      FaceLayout::kCellHeight);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return painted.region.contains(units); }, 1000))
+        << "the new units digit was copied but never painted";
+    EXPECT_TRUE(CellMatches(f.form.picBody->Image(), FaceLayout::kDigitFaceX[3],
+                            FaceLayout::DigitSourceX(6), FaceLayout::kDigitWidth));
+    f.form.picBody->removeEventFilter(&painted);
 }
 
 // Asks the face for its tooltip as the pointer resting on it would.

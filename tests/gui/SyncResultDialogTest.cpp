@@ -2,8 +2,11 @@
 #include "TopMost.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
@@ -12,6 +15,7 @@
 #include "RowName.h"
 
 #include <functional>
+#include <string>
 
 namespace {
 
@@ -78,6 +82,31 @@ TEST(SyncMessage, LinesBreakAtCrLfAndTheButtonIsTheDefault) {
     EXPECT_EQ(title, QStringLiteral("時刻の同期"));
 }
 
+TEST(SyncMessage, OwnedByTheClockAndClosedByEsc) {
+    SettingsRecord s;
+    s.TopMost = false;
+    QWidget clock;
+    clock.show();
+    const QWidget* owner = nullptr;
+    bool escClosed = true;
+    QTimer::singleShot(0, qApp, [&] {
+        SyncResultDialog* d = SyncResultDialog::Current();
+        ASSERT_NE(d, nullptr);
+        owner = d->parentWidget();
+        EXPECT_EQ(d->windowType(), Qt::Dialog) << "a dialog of its owner, off the taskbar";
+        QTest::keyClick(d, Qt::Key_Escape);
+    });
+    QTimer::singleShot(2000, qApp, [&escClosed] {
+        if (SyncResultDialog* d = SyncResultDialog::Current()) {
+            escClosed = false;
+            d->cmdOK->click();
+        }
+    });
+    SyncResultDialog::ShowMessage("ok", s, &clock);
+    EXPECT_EQ(owner, &clock);
+    EXPECT_TRUE(escClosed);
+}
+
 class TopMost : public ::testing::TestWithParam<bool> {};
 
 TEST_P(TopMost, DialogAboveAndClockBackOnTopOnlyWhenOn) {
@@ -96,6 +125,65 @@ TEST_P(TopMost, DialogAboveAndClockBackOnTopOnlyWhenOn) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Setting, TopMost, ::testing::Bool());
+
+struct TextRow {
+    const char* name;
+    std::string text;
+};
+
+class WholeText : public ::testing::TestWithParam<TextRow> {};
+
+// Every line is shown whole in the font the dialog really uses, the button
+// covers none of it, the designed size is the least and long lines wrap
+// well inside the screen.
+TEST_P(WholeText, EveryLineWholeAndClearOfTheButton) {
+    SettingsRecord s;
+    s.TopMost = false;
+    QRect label;
+    QRect button;
+    QRect text;
+    QSize size;
+    QSize designed;
+    QRect screen;
+    WhileOpen([&](SyncResultDialog& d) {
+        const double dpi = d.screen()->logicalDotsPerInch();
+        designed = QSize(SyncResultDialog::TwipsToPixels(5055, dpi),
+                         SyncResultDialog::TwipsToPixels(1695, dpi));
+        size = d.size();
+        screen = d.screen()->availableGeometry();
+        label = d.lblMsg->geometry();
+        button = d.cmdOK->geometry();
+        // Wrapped at the label's width, breaking inside a word only where a
+        // word is longer than a line.
+        text = QFontMetrics(d.lblMsg->font(), d.lblMsg)
+                   .boundingRect(QRect(label.topLeft(), QSize(label.width(), 100000)),
+                                 Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere,
+                                 d.lblMsg->text());
+    });
+    SyncResultDialog::ShowMessage(GetParam().text, s, nullptr);
+    EXPECT_GE(size.width(), designed.width());
+    EXPECT_GE(size.height(), designed.height());
+    EXPECT_LE(size.width(), screen.width() * 6 / 10 + 2 * (label.x() + 1));
+    EXPECT_TRUE(label.contains(text)) << "label " << label.width() << "x" << label.height()
+                                      << ", text " << text.width() << "x" << text.height();
+    EXPECT_FALSE(text.intersects(button));
+    EXPECT_TRUE(QRect(QPoint(0, 0), size).contains(button));
+}
+
+const std::string kSuccess = "システムの時刻を 'ntp.nict.jp' と同期しました。\r\n\r\n"
+                             "変更前の時刻: 2024/05/17 18:05:02.457\r\n"
+                             "取得した時刻: 2024/05/17 18:05:07.477\r\n"
+                             "差: -00:00:05\r\n\r\n"
+                             "Stratum: 2　Poll Interval: 6　Precision: -20\r\n"
+                             "応答遅延: 0.1ms　推定伝送遅延: 10.0ms";
+
+INSTANTIATE_TEST_SUITE_P(Texts, WholeText,
+                         ::testing::Values(TextRow{"Success", kSuccess},
+                                           TextRow{"ServerOfNinetyNineBytes",
+                                                   "エラー: NTPサーバー '" + std::string(99, 'n') +
+                                                       "' の時刻は同期されていません。\r\n\r\n"
+                                                       "時刻の同期はできませんでした。"}),
+                         RowName());
 
 struct TwipsRow {
     const char* name;

@@ -77,6 +77,10 @@ public:
     // Handles the program's events while sleeping until a socket event arrives
     // or maxMilliseconds pass; may return earlier. 0 handles what is pending.
     virtual void WaitForEvents(std::uint32_t maxMilliseconds) = 0;
+    // True once the program has been asked to end. A run then gives up at
+    // once, as abandoned: the wait would only delay the exit, and a dialog or
+    // a log line after the settings were saved would be out of order.
+    virtual bool Quitting() = 0;
 };
 
 class TickSource {

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <variant>
 
@@ -33,7 +32,7 @@ struct Request {
     NTPTimestamp Origin; // what the reply must echo
 };
 
-enum class ExchangeKind { Reply, CantOpen, OverDelay, NoResponse, Reported };
+enum class ExchangeKind { Reply, CantOpen, OverDelay, NoResponse, Reported, Abandoned };
 
 struct Exchange {
     ExchangeKind Kind = ExchangeKind::Reply;
@@ -125,17 +124,39 @@ void DispatchSocketEvents(SyncState& state, SyncServices& services, const Reques
     }
 }
 
-Exchange RunExchange(SyncState& state, const SettingsRecord& settings, SyncServices& services,
-                     const std::string& server) {
-    NTPResult& result = state.Result;
+// No reply and no error: what a run starts from and leaves behind.
+void ClearReplyAndError(NTPResult& result) {
     result.ServerTimeUTC.clear();
     result.ErrorMessage.clear();
     result.ErrorNumber = 0;
     result.ErrorCode.clear();
+}
+
+// The program is ending: nothing of this run may reach the clock, the dialog
+// or the log, and no error of it may linger.
+Exchange Abandon(SyncState& state, SyncServices& services) {
+    services.Socket.Close();
+    ClearReplyAndError(state.Result);
+    Exchange exchange;
+    exchange.Kind = ExchangeKind::Abandoned;
+    return exchange;
+}
+
+Exchange RunExchange(SyncState& state, const SettingsRecord& settings, SyncServices& services,
+                     const std::string& server) {
+    NTPResult& result = state.Result;
+    ClearReplyAndError(result);
 
     Exchange exchange;
     Request request;
+    if (services.Pump.Quitting()) {
+        return Abandon(state, services);
+    }
     if (!SendNTPRequest(state, services, server, request, exchange)) {
+        // A name lookup cut short by the exit is no fault of the server.
+        if (services.Pump.Quitting()) {
+            return Abandon(state, services);
+        }
         exchange.Kind = ExchangeKind::CantOpen;
         exchange.Text = result.ErrorMessage;
         exchange.Number = result.ErrorNumber;
@@ -156,6 +177,9 @@ Exchange RunExchange(SyncState& state, const SettingsRecord& settings, SyncServi
         const std::int64_t wait = std::clamp<std::int64_t>(
             limit + 1 - std::int64_t{exchange.Elapsed}, 0, std::int64_t{ReplyTimeoutMs} + 1);
         services.Pump.WaitForEvents(static_cast<std::uint32_t>(wait));
+        if (services.Pump.Quitting()) {
+            return Abandon(state, services);
+        }
         DispatchSocketEvents(state, services, request, server, settings.NTP_UTCOffset, exchange);
         // Unsigned subtraction keeps the round trip right across the tick
         // count's wrap.
@@ -228,7 +252,7 @@ bool IsValidSystemTime(const SystemTimeFields& utc) {
 }
 
 SyncOutcome SyncSystemTime(SyncState& state, SettingsRecord& settings, SyncServices& services,
-                           bool showResult, const std::string& server) {
+                           bool showResult, std::string server) {
     if (state.Waiting) {
         return SyncOutcome::NotStarted;
     }
@@ -236,6 +260,9 @@ SyncOutcome SyncSystemTime(SyncState& state, SettingsRecord& settings, SyncServi
     NTPResult& result = state.Result;
 
     const Exchange exchange = RunExchange(state, settings, services, server);
+    if (exchange.Kind == ExchangeKind::Abandoned) {
+        return SyncOutcome::Abandoned;
+    }
     if (exchange.Kind != ExchangeKind::Reply) {
         waiting.Release();
         ReportFailure(state, settings, services, server, exchange,
@@ -285,9 +312,7 @@ SyncOutcome SyncSystemTime(SyncState& state, SettingsRecord& settings, SyncServi
     SuccessFigures figures;
     figures.Server = server;
     const LocalDateTime& before = exchange.Before.Local;
-    char thousandths[8];
-    std::snprintf(thousandths, sizeof thousandths, ".%03d", std::clamp(before.millisecond, 0, 999));
-    figures.BeforeText = Text::DateTime(before) + thousandths;
+    figures.BeforeText = Text::DateTimeThousandths(before, before.millisecond);
     figures.ReceivedText = ReceivedTimeText(result, settings.NTP_UTCOffset);
     figures.Negative = diffSeconds < 0;
     figures.DiffText = Text::ClockDuration(std::llabs(diffSeconds));
@@ -327,10 +352,7 @@ QueryOutcome QueryServer(SyncState& state, const SettingsRecord& settings, SyncS
         outcome.OffsetSeconds = static_cast<double>((t2 - t1) + (t3 - t4)) / 2e9;
         outcome.DelaySeconds = static_cast<double>((t4 - t1) - (t3 - t2)) / 1e9;
     }
-    result.ServerTimeUTC.clear();
-    result.ErrorMessage.clear();
-    result.ErrorNumber = 0;
-    result.ErrorCode.clear();
+    ClearReplyAndError(result);
     return outcome;
 }
 

@@ -27,11 +27,16 @@ struct SyncState {
 // touching the clock.
 bool IsValidSystemTime(const SystemTimeFields& utc);
 
-enum class SyncOutcome { Succeeded, Failed, NotStarted };
+// Abandoned: the program is ending (EventPump::Quitting); nothing was set,
+// shown or logged, and the countdown is as it was.
+enum class SyncOutcome { Succeeded, Failed, NotStarted, Abandoned };
 
-// NotStarted when another run still waits for its reply.
+// NotStarted when another run still waits for its reply. The server is taken
+// by value: callers pass NTP_Server itself, which the options dialog may
+// change while the run waits, and the texts and the log must name the server
+// that was asked.
 SyncOutcome SyncSystemTime(SyncState& state, SettingsRecord& settings, SyncServices& services,
-                           bool showResult, const std::string& server);
+                           bool showResult, std::string server);
 
 struct QueryOutcome {
     bool Ok = false;

@@ -49,12 +49,9 @@ std::string SuccessText(const NTPResult& result, const SuccessFigures& figures) 
 }
 
 std::string ReceivedTimeText(const NTPResult& result, float utcOffsetHours) {
-    if (result.ServerMilliseconds < 1000.0) {
-        return result.ServerTimeLocal + Text::Thousandths(result.ServerMilliseconds / 1000.0);
-    }
-    const LocalDateTime next = DateMath::FromEpochMilliseconds(
-        (result.ServerUnixSeconds + 1 + UtcOffsetSeconds(utcOffsetHours)) * 1000);
-    return Text::DateTime(next) + ".000";
+    const LocalDateTime local = DateMath::FromEpochMilliseconds(
+        (result.ServerUnixSeconds + UtcOffsetSeconds(utcOffsetHours)) * 1000);
+    return Text::DateTimeThousandths(local, result.ServerMilliseconds);
 }
 
 } // namespace ntp
@@ -112,12 +109,16 @@ std::string OneDecimal(double value) {
     return text;
 }
 
-std::string Thousandths(double value) {
-    const std::int64_t thousandths = ScaledAwayFromZero(value, 1000.0);
+std::string DateTimeThousandths(const LocalDateTime& t, double milliseconds) {
+    // Rounded first, carried after: 999.5 ms must never print as "1.000".
+    const std::int64_t thousandths =
+        ScaledAwayFromZero(std::fmin(std::fmax(milliseconds, 0.0), 1000.0), 1.0);
+    LocalDateTime second = t;
+    second.millisecond = 0;
+    second = DateMath::AddSeconds(second, thousandths / 1000);
     char digits[8];
-    std::snprintf(digits, sizeof digits, "%03d", static_cast<int>(thousandths % 1000));
-    const std::int64_t whole = thousandths / 1000;
-    return (whole != 0 ? std::to_string(whole) : std::string()) + "." + digits;
+    std::snprintf(digits, sizeof digits, ".%03d", static_cast<int>(thousandths % 1000));
+    return DateTime(second) + digits;
 }
 
 std::string Integer(std::int64_t value) {

@@ -26,9 +26,8 @@ inline constexpr const char* CodeOverDelay = "morvatel:OverPermissibleDelay";
 inline constexpr const char* CodeClockRefused = "morvatel:Can'tModifySystemTime";
 inline constexpr const char* CodeNotSynchronized = "morvatel:ServerNotSynchronized";
 
-// "取得した時刻" of the success text: ServerTimeLocal and the thousandths. A
-// fraction that rounded up to a whole second moves to the next second rather
-// than printing "…:021.000".
+// "取得した時刻" of the success text: the server's time in NTP_UTCOffset's
+// zone with its thousandths.
 std::string ReceivedTimeText(const NTPResult& result, float utcOffsetHours);
 
 struct SuccessFigures {
@@ -61,9 +60,10 @@ std::string DateTimeShort(const LocalDateTime& t);
 // zero is written "0.0", never "-0.0".
 std::string OneDecimal(double value);
 
-// ".000" for a value in 0..1: a point and three digits, no leading zero;
-// 1 reads "1.000".
-std::string Thousandths(double value);
+// "yyyy/mm/dd hh:nn:ss.fff": the whole second t (its milliseconds ignored)
+// and a fraction of 0..1000 ms, rounded to thousandths halves up. A fraction
+// that rounds to 1000 is the next second, carried as far as it goes.
+std::string DateTimeThousandths(const LocalDateTime& t, double milliseconds);
 
 // "####0": no padding, a minus sign when negative.
 std::string Integer(std::int64_t value);

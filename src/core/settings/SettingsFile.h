@@ -41,6 +41,27 @@ struct FileEncoding {
 // Files that are UTF-8 already, as on Linux.
 const FileEncoding& Utf8Encoding();
 
+// A byte-order mark decides a file's encoding on every system, as the
+// system's own profile functions do: after a UTF-8 or UTF-16 mark the file is
+// Unicode whatever the code page. A file without one is in the platform's
+// encoding (the FileEncoding the caller gives).
+enum class ByteOrderMark { None, Utf8, Utf16LittleEndian, Utf16BigEndian };
+
+struct FileText {
+    ByteOrderMark bom = ByteOrderMark::None;
+    // After a mark, the text as UTF-8 (an unpaired UTF-16 surrogate is kept as
+    // its three-byte form, so nothing is lost); without one, the bytes as they
+    // are.
+    std::string text;
+    // The odd last byte of a UTF-16 file, put back as it was.
+    std::string oddByte;
+};
+FileText DecodeFileText(std::string_view bytes);
+// The bytes of file, its mark first: DecodeFileText's inverse.
+std::string EncodeFileText(const FileText& file);
+// The encoding file.text is in.
+const FileEncoding& TextEncoding(const FileText& file, const FileEncoding& withoutMark);
+
 // Replaces a whole file in one step. False on any failure, and then the old
 // file must be as it was. The platform's is AtomicFile::Replace; tests
 // inject their own.

@@ -97,7 +97,8 @@ std::string PositionRatio(double edge, double extent, double loaded, double buil
 void LoadFrom(SettingsRecord& s, std::string_view fileContent,
               const SettingsFile::FileEncoding& encoding) {
     const SettingsRecord d{};
-    const KeyReader in(fileContent, encoding);
+    const SettingsFile::FileText file = SettingsFile::DecodeFileText(fileContent);
+    const KeyReader in(file.text, SettingsFile::TextEncoding(file, encoding));
 
     s.Blink = in.Flag("Blink", d.Blink);
     s.BlinkDelay = OutsideBecomes(in.Integer("BlinkDelay", d.BlinkDelay), 1, 1000, d.BlinkDelay);

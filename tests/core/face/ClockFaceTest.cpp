@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -144,6 +145,12 @@ INSTANTIATE_TEST_SUITE_P(Face, TimeOffset,
                                                     5400,
                                                     {2023, 3, 1, 0, 0, 0, 0},
                                                     "_000"},
+                                         OffsetCase{"far_back_before_1970",
+                                                    {2024, 5, 17, 9, 30, 0, 0},
+                                                    true,
+                                                    std::numeric_limits<int>::min(),
+                                                    {1956, 4, 29, 6, 15, 52, 0},
+                                                    "_615"},
                                          OffsetCase{"sub_second_part_kept",
                                                     {2024, 5, 17, 9, 30, 0, 640},
                                                     true,

@@ -33,6 +33,7 @@ struct FakeSyncWorld : ntp::UdpEndpoint,
     std::int64_t UtcBaseMs = 1078650302457; // 2004-03-07 09:05:02.457 UTC
     std::int64_t LocalMinusUtcMs = 9 * 3600 * 1000;
     bool SetterAccepts = true;
+    bool QuitRequested = false; // the program has been asked to end
     std::uint64_t NextNonce = 0x0123456789ABCDEFu;
     std::vector<Scheduled> Script;
     std::function<void()> DuringWait;   // runs inside every WaitForEvents
@@ -99,6 +100,8 @@ struct FakeSyncWorld : ntp::UdpEndpoint,
             }
         }
     }
+
+    bool Quitting() override { return QuitRequested; }
 
     // Clocks
     std::uint32_t TickCount() override { return TickBase + static_cast<std::uint32_t>(NowMs); }

@@ -70,20 +70,27 @@ TEST(NTPReply, TransmitSecondsToCalendar) {
         std::uint32_t seconds;
         const char* utc; // empty: parse fault
         std::int32_t fault;
+        float offset = 0.0f;
+        const char* local = nullptr; // ServerTimeLocal at offset, when given
     };
     const Row rows[] = {
         {"epoch 1970", k1970, "1970/01/01 00:00:00", 0},
         {"last second of era 0", 0xFFFFFFFFu, "2036/02/07 06:28:15", 0},
         {"one second before 1970", k1970 - 1, "", 2},
         {"whole day before 1970", k1970 - 86400, "1969/12/31 00:00:00", 0},
+        {"whole day before 1970 at UTC+9", k1970 - 86400, "1969/12/31 00:00:00", 0, 9.0f,
+         "1969/12/31 09:00:00"},
         {"part day before 1970", k1970 - 86400 * 3 + 5, "", 2},
         {"beyond signed 32 bits", 61505151u, "", 1},
         {"leap day", k1970 + 1078617600u - 86400 * 7, "2004/02/29 00:00:00", 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const NTPResult r = Parse(Reply(row.seconds));
+        const NTPResult r = Parse(Reply(row.seconds), row.offset);
         EXPECT_EQ(r.ServerTimeUTC, row.utc);
+        if (row.local != nullptr) {
+            EXPECT_EQ(r.ServerTimeLocal, row.local);
+        }
         if (row.fault != 0) {
             EXPECT_EQ(r.ErrorCode, "Winsock:ErrorAtDataArrival");
             EXPECT_EQ(r.ErrorNumber, row.fault);
@@ -195,10 +202,32 @@ TEST(NTPReply, UntrustedServers) {
     }
 }
 
-TEST(NTPReply, ReceivedTextCarriesAWholeSecond) {
-    NTPResult r = Parse(Reply(k1970 + 59, 0xFFFFFFFFu), 9.0f);
-    EXPECT_DOUBLE_EQ(r.ServerMilliseconds, 1000.0);
-    EXPECT_EQ(ReceivedTimeText(r, 9.0f), "1970/01/01 09:01:00.000");
-    r = Parse(Reply(k1970 + 59, 0x75000000u), 9.0f); // 0.45703125 -> 0.4570
-    EXPECT_EQ(ReceivedTimeText(r, 9.0f), "1970/01/01 09:00:59.457");
+// A fraction that rounds to a thousand thousandths is the next second.
+TEST(NTPReply, ReceivedTextCarriesARoundedWholeSecond) {
+    // The transmit fraction that reads as this many ten-thousandths.
+    auto fraction = [](std::uint64_t tenThousandths) {
+        return static_cast<std::uint32_t>((tenThousandths << 32) / 10000);
+    };
+    struct Row {
+        const char* name;
+        std::uint32_t seconds;
+        std::uint32_t fraction;
+        float offset;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"a plain fraction", k1970 + 59, 0x75000000u, 9.0f, "1970/01/01 09:00:59.457"},
+        {"999.4 ms stays", 3924892807u, fraction(9994), 0.0f, "2024/05/17 00:00:07.999"},
+        {"999.5 ms is the next second", 3924892807u, fraction(9995), 0.0f,
+         "2024/05/17 00:00:08.000"},
+        {"999.9 ms is the next second", 3924892807u, fraction(9999), 0.0f,
+         "2024/05/17 00:00:08.000"},
+        {"a full second", k1970 + 59, 0xFFFFFFFFu, 9.0f, "1970/01/01 09:01:00.000"},
+        {"carried into the next year", 3913023599u, fraction(9996), 9.0f,
+         "2024/01/01 00:00:00.000"},
+    };
+    for (const auto& row : rows) {
+        const NTPResult r = Parse(Reply(row.seconds, row.fraction), row.offset);
+        EXPECT_EQ(ReceivedTimeText(r, row.offset), row.text) << row.name;
+    }
 }

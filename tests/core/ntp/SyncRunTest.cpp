@@ -385,6 +385,64 @@ TEST_F(SyncRunTest, RunsProceedUnderTheResultDialog) {
     EXPECT_EQ(settings.NTPCountdown, 1);
 }
 
+TEST_F(SyncRunTest, TheServerAskedIsNamedThoughTheSettingChangesDuringTheWait) {
+    for (const bool answered : {true, false}) {
+        SCOPED_TRACE(answered ? "success" : "failure");
+        Scenario t;
+        if (answered) {
+            t.ReplyAt(20, t.Good());
+        }
+        t.settings.NTP_Server = kServer;
+        t.world.DuringWait = [&t] { t.settings.NTP_Server = "other.example"; };
+        // As the menu asks: with the setting itself.
+        auto services = t.world.Services();
+        SyncSystemTime(t.state, t.settings, services, true, t.settings.NTP_Server);
+        ASSERT_EQ(t.world.Dialogs.size(), 1u);
+        ASSERT_EQ(t.world.LogLines.size(), 1u);
+        EXPECT_NE(t.world.Dialogs[0].find("'192.0.2.10'"), std::string::npos) << t.world.Dialogs[0];
+        EXPECT_NE(t.world.LogLines[0].find(" 192.0.2.10 "), std::string::npos)
+            << t.world.LogLines[0];
+    }
+}
+
+TEST_F(SyncRunTest, AnExitRequestAbandonsTheRunAtOnce) {
+    struct Row {
+        const char* name;
+        bool quitBeforeTheRun;
+        bool replyInTheSamePass;
+        bool lookupCutShort; // the open fails because the exit stopped it
+        std::size_t waits;
+    };
+    const Row rows[] = {
+        {"during a silent wait", false, false, false, 1},
+        {"as the reply arrives", false, true, false, 1},
+        {"during the name lookup", false, false, true, 0},
+        {"before the run", true, false, false, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Scenario t;
+        t.settings.NTPbyTimer = true;
+        t.settings.NTP_UsePermissibleDelay = false;
+        t.world.QuitRequested = row.quitBeforeTheRun;
+        if (row.replyInTheSamePass) {
+            t.ReplyAt(1, t.Good(1));
+        }
+        if (row.lookupCutShort) {
+            t.world.OpenStatus = {false, 1005, "lookup aborted"};
+            t.world.QuitRequested = true;
+        }
+        t.world.DuringWait = [&t] { t.world.QuitRequested = true; };
+        EXPECT_EQ(t.Sync(), SyncOutcome::Abandoned);
+        EXPECT_TRUE(t.world.Trace.empty()) << "no clock change, no log, no dialog";
+        EXPECT_EQ(t.world.Waits.size(), row.waits) << "no further wait";
+        EXPECT_EQ(t.settings.NTPCountdown, 99);
+        EXPECT_FALSE(t.state.Waiting);
+        EXPECT_FALSE(t.world.Open_);
+        EXPECT_TRUE(t.state.Result.ErrorMessage.empty() && t.state.Result.ServerTimeUTC.empty());
+    }
+}
+
 TEST_F(SyncRunTest, QueryReportsOffsetAndDelayAndTouchesNothing) {
     // The server's clock is read half way through a 20 ms round trip and is
     // 5 s ahead; it spends 2 ms on the request.

@@ -34,9 +34,7 @@ TEST(NTPText, OneDecimal) {
     }
 }
 
-TEST(NTPText, ThousandthsAndDurations) {
-    EXPECT_EQ(Text::Thousandths(0.4565), ".457");
-    EXPECT_EQ(Text::Thousandths(1.0), "1.000");
+TEST(NTPText, DurationsAndRounding) {
     EXPECT_EQ(Text::ClockDuration(86400 + 3661), "01:01:01") << "hours wrap at a day";
     EXPECT_EQ(Text::RoundHalfEven(1000.5), 1000);
     EXPECT_EQ(Text::RoundHalfEven(-1.5), -2);

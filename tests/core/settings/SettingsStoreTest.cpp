@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -150,6 +151,7 @@ INSTANTIATE_TEST_SUITE_P(FlagsAndTexts, LoadSettingsRows, testing::Values(
     LoadRow{"BlinkOneIsDefault", "Blink=1", [](const SettingsRecord& s) { EXPECT_FALSE(s.Blink); }},
     LoadRow{"EmptyServerIsBuiltIn", "NTP_Server=", [](const SettingsRecord& s) { EXPECT_EQ(s.NTP_Server, "ntp.nict.jp"); }},
     LoadRow{"LongDateFormatCut", "DateFormat=" + std::string(150, 'y'), [](const SettingsRecord& s) { EXPECT_EQ(s.DateFormat, std::string(99, 'y')); }},
+    LoadRow{"KeyOfTheNextSectionKeepsItsDefault", "TopMost=Yes\n[Other]\nBlink=Yes", [](const SettingsRecord& s) { EXPECT_FALSE(s.Blink); }},
     LoadRow{"KeysInAnyCase", "ntp_server=a.example\nblinkdelay=20", [](const SettingsRecord& s) {
         EXPECT_EQ(s.NTP_Server, "a.example");
         EXPECT_EQ(s.BlinkDelay, 20);
@@ -309,6 +311,79 @@ INSTANTIATE_TEST_SUITE_P(Rows, PositionRatioRows, testing::Values(
     RatioRow{"NegativeWidthKeepsLoaded", {100, 0, -5, 1}, 0.25, "0.2500000"},
     RatioRow{"TooLargeForSingleKeepsLoaded", {1e300, 0, 1e-300, 1}, 0.25, "0.2500000"},
     RatioRow{"UnusableLoadedGivesBuiltIn", {100, 0, 0, 1}, 1e300, "0.8000000"}
+), RowName());
+// clang-format on
+
+// ------------------------------------------------------------ byte-order marks
+
+// A code page without the file's characters, as an ANSI one may be: a UTF-8
+// file read or written through it would lose them.
+std::string AsciiOnly(std::string_view text) {
+    std::string out(text);
+    std::replace_if(
+        out.begin(), out.end(), [](char c) { return (c & 0x80) != 0; }, '?');
+    return out;
+}
+std::size_t BytePrefix(std::string_view text, std::size_t maxBytes) {
+    return std::min(text.size(), maxBytes);
+}
+const SettingsFile::FileEncoding kAnsi{&AsciiOnly, &AsciiOnly, &BytePrefix};
+
+// Text of ASCII and three-byte UTF-8 characters as UTF-16 code units.
+std::string Utf16(std::string_view utf8, bool bigEndian) {
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        unsigned unit = b;
+        if (b >= 0xE0) {
+            unit = ((b & 0x0Fu) << 12) | ((utf8[i + 1] & 0x3Fu) << 6) | (utf8[i + 2] & 0x3Fu);
+        }
+        i += b >= 0xE0 ? 3 : 1;
+        const char hi = static_cast<char>(unit >> 8);
+        const char lo = static_cast<char>(unit & 0xFF);
+        out += bigEndian ? hi : lo;
+        out += bigEndian ? lo : hi;
+    }
+    return out;
+}
+
+struct BomRow {
+    const char* name;
+    std::string bom;
+    std::function<std::string(std::string_view)> encode;
+};
+class ByteOrderMark : public testing::TestWithParam<BomRow> {};
+
+TEST_P(ByteOrderMark, DecidesTheEncodingWhateverTheCodePageAndIsKept) {
+    const BomRow& row = GetParam();
+    TempFolder dir;
+    const std::string path = dir.File("Morvatel.ini");
+    Put(path, row.bom + row.encode("[Morvatel 1.10]\r\nTopMost=No\r\nNTP_Server=時計.example\r\n"));
+
+    SettingsRecord s;
+    SettingsStore::Load(s, path, kAnsi);
+    EXPECT_FALSE(s.TopMost) << "the first section is read";
+    EXPECT_EQ(s.NTP_Server, "時計.example");
+
+    s.TopMost = true;
+    ASSERT_TRUE(SettingsStore::Save(s, kWindow, path, PlainReplace, kAnsi));
+    const std::string saved = Slurp(path);
+    EXPECT_TRUE(saved.starts_with(row.bom));
+    const std::string header = row.encode("[Morvatel 1.10]");
+    EXPECT_EQ(saved.find(header), row.bom.size()) << "no second section";
+    EXPECT_EQ(saved.find(header, row.bom.size() + 1), std::string::npos);
+    EXPECT_NE(saved.find(row.encode("\r\nTopMost=Yes\r\n")), std::string::npos);
+    EXPECT_NE(saved.find(row.encode("\r\nNTP_Server=時計.example\r\n")), std::string::npos);
+    EXPECT_NE(saved.find(row.encode("\r\nClearRecycleBin_NoConfirm=No\r\n")), std::string::npos)
+        << "new keys in the file's own encoding";
+    EXPECT_EQ(saved.size() % (row.bom.size() == 2 ? 2 : 1), 0u);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rows, ByteOrderMark, testing::Values(
+    BomRow{"Utf8", "\xEF\xBB\xBF", [](std::string_view text) { return std::string(text); }},
+    BomRow{"Utf16LittleEndian", "\xFF\xFE", [](std::string_view text) { return Utf16(text, false); }},
+    BomRow{"Utf16BigEndian", "\xFE\xFF", [](std::string_view text) { return Utf16(text, true); }}
 ), RowName());
 // clang-format on
 
