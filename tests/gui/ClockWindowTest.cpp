@@ -6,8 +6,8 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QMouseEvent>
-#include <QSignalSpy>
 #include <QPaintEvent>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
