@@ -77,9 +77,12 @@ std::string SystemValue(const std::string& path, const std::string& section,
     return SettingsFile::SettingText(std::string(buffer, n), "", TextCodec::SettingsEncoding());
 }
 
+// As the program loads it: a byte-order mark decides the encoding first.
 std::string OurValue(std::string_view content, const std::string& section, const std::string& key) {
-    return SettingsFile::SettingText(ProfileFile::Read(content, section, key), "",
-                                     TextCodec::SettingsEncoding());
+    const SettingsFile::FileText file = SettingsFile::DecodeFileText(content);
+    return SettingsFile::SettingText(
+        ProfileFile::Read(file.text, section, key), "",
+        SettingsFile::TextEncoding(file, TextCodec::SettingsEncoding()));
 }
 
 std::string Shown(std::string_view text) {
@@ -121,7 +124,8 @@ std::vector<Difference> Differences(const std::string& content, const std::strin
         for (const std::string& k : SystemKeys(path, section)) {
             keys.insert(k);
         }
-        for (const ProfileFile::Entry& e : ProfileFile::ReadSection(content, section)) {
+        const std::string text = SettingsFile::DecodeFileText(content).text;
+        for (const ProfileFile::Entry& e : ProfileFile::ReadSection(text, section)) {
             keys.insert(e.key);
         }
         for (const std::string& key : keys) {
@@ -156,14 +160,6 @@ const KnownDifference kKnownDifferences[] = {
     {"nul_byte_in_header", "Blink",
      "the system matches section names as C strings, so [Morv<NUL>atel 1.10] answers to "
      "'Morv'; the program only asks for its own section, which neither reader finds there"},
-    {"utf8_byte_order_mark", "Blink",
-     "Wine reads a file with a UTF-8 byte-order mark as UTF-8; Windows' profile functions "
-     "know ANSI and UTF-16 files only"},
-    {"utf8_byte_order_mark", "DateFormat", "the same"},
-    {"utf16_byte_order_mark", "Blink",
-     "the system reads UTF-16 files; the program's file is ANSI, and one saved as UTF-16 by "
-     "an editor reads as missing"},
-    {"utf16_byte_order_mark", "DateFormat", "the same"},
 };
 
 const KnownDifference* Known(const std::string& file, const std::string& key) {
