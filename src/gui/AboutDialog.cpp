@@ -2,6 +2,7 @@
 
 #include "ClockMenu.h"
 #include "DialogFont.h"
+#include "DialogSize.h"
 #include "QtPictures.h"
 #include "TopMost.h"
 #include "about/AboutTexts.h"
@@ -174,12 +175,11 @@ void AboutDialog::lblURL_Click(int index) {
 void AboutDialog::LayOut(const QScreen* screen) {
     // The designed places at 96 dpi are the least each control gets; a font
     // that needs more room moves what follows it right or down.
-    const double scale = screen != nullptr ? screen->logicalDotsPerInch() / 96.0 : 1.0;
+    const double scale = DialogSize::LogicalDpi(screen) / 96.0;
     auto px = [scale](int pixels) { return static_cast<int>(std::lround(pixels * scale)); };
     // A link or notice longer than this is cut in the middle (and shown whole
     // in its tooltip) rather than pushing the box off the screen.
-    const int widest = std::max(
-        px(382), screen != nullptr ? screen->availableGeometry().width() * 3 / 5 : px(382));
+    const int widest = std::max(px(382), screen != nullptr ? DialogSize::WrapWidth(screen) : 0);
 
     const int iconSize = px(32);
     picIcon->setGeometry(px(16), px(16), iconSize, iconSize);

@@ -3,9 +3,9 @@
 #include "ClockPage.h"
 #include "ClockWindow.h"
 #include "DialogFont.h"
+#include "DialogSize.h"
 #include "GeneralPage.h"
 #include "SyncPage.h"
-#include "SyncResultDialog.h"
 #include "TopMost.h"
 #include "options/OptionsModel.h"
 
@@ -98,15 +98,14 @@ OptionsDialog::OptionsDialog(SettingsRecord& settings, const CalendarData& calen
 OptionsDialog::~OptionsDialog() = default;
 
 QSize OptionsDialog::MinimumClientSize(double logicalDpi) {
-    return {SyncResultDialog::TwipsToPixels(6975, logicalDpi),
-            SyncResultDialog::TwipsToPixels(5910, logicalDpi)};
+    return {DialogSize::TwipsToPixels(6975, logicalDpi),
+            DialogSize::TwipsToPixels(5910, logicalDpi)};
 }
 
 void OptionsDialog::LayOut(const QScreen* screen) {
     // Never smaller than the designed size, and as much larger as the fonts
     // really used need, so no caption is cut.
-    const double dpi = screen != nullptr ? screen->logicalDotsPerInch() : 96.0;
-    setFixedSize(sizeHint().expandedTo(MinimumClientSize(dpi)));
+    setFixedSize(sizeHint().expandedTo(MinimumClientSize(DialogSize::LogicalDpi(screen))));
 }
 
 void OptionsDialog::SetFocusOrder() {

@@ -68,10 +68,6 @@ private:
 
 } // namespace
 
-int SyncResultDialog::TwipsToPixels(int twips, double logicalDpi) {
-    return DialogSize::TwipsToPixels(twips, logicalDpi);
-}
-
 SyncResultDialog::SyncResultDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint) {

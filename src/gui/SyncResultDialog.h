@@ -30,9 +30,6 @@ public:
     // The dialog now open, or null.
     static SyncResultDialog* Current();
 
-    // Twips (1/1440 inch) at the screen's logical resolution.
-    static int TwipsToPixels(int twips, double logicalDpi);
-
     QLabel* lblMsg = nullptr;
     QPushButton* cmdOK = nullptr;
 

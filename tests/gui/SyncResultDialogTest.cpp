@@ -1,4 +1,5 @@
 #include "SyncResultDialog.h"
+#include "DialogSize.h"
 #include "TopMost.h"
 
 #include <QApplication>
@@ -147,8 +148,8 @@ TEST_P(WholeText, EveryLineWholeAndClearOfTheButton) {
     QRect screen;
     WhileOpen([&](SyncResultDialog& d) {
         const double dpi = d.screen()->logicalDotsPerInch();
-        designed = QSize(SyncResultDialog::TwipsToPixels(5055, dpi),
-                         SyncResultDialog::TwipsToPixels(1695, dpi));
+        designed =
+            QSize(DialogSize::TwipsToPixels(5055, dpi), DialogSize::TwipsToPixels(1695, dpi));
         size = d.size();
         screen = d.screen()->availableGeometry();
         label = d.lblMsg->geometry();
@@ -195,7 +196,7 @@ struct TwipsRow {
 class Twips : public ::testing::TestWithParam<TwipsRow> {};
 
 TEST_P(Twips, ScaleWithTheScreensResolution) {
-    EXPECT_EQ(SyncResultDialog::TwipsToPixels(GetParam().twips, GetParam().dpi), GetParam().pixels);
+    EXPECT_EQ(DialogSize::TwipsToPixels(GetParam().twips, GetParam().dpi), GetParam().pixels);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, Twips,
