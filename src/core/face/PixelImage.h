@@ -27,8 +27,6 @@ struct PixelImage {
         : width(w < 0 ? 0 : w), height(h < 0 ? 0 : h),
           pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill) {}
 
-    bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
-
     // Unchecked: callers index inside the picture.
     std::uint32_t At(int x, int y) const { return pixels[Index(x, y)]; }
     std::uint32_t& At(int x, int y) { return pixels[Index(x, y)]; }
