@@ -73,6 +73,8 @@ int RunSync(const Options& options) {
     CapturedMessage shown;
     SyncRunner runner(context.settings, shown, *context.setter, context.logPath);
     const ntp::SyncOutcome outcome = runner.SyncSystemTime(true, server);
+    // A clock the system's time service keeps was measured but not set: a
+    // script that asked for the clock to be set must not take that as done.
     const bool ok = outcome == ntp::SyncOutcome::Succeeded;
     PrintLine(ok ? stdout : stderr, shown.Text());
     return ok ? 0 : 1;

@@ -4,6 +4,7 @@
 #include "datetime/LocalDateTime.h"
 
 #include <QDBusConnection>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDBusPendingCallWatcher>
@@ -22,16 +23,20 @@ std::int64_t RealtimeMicroseconds() {
     return std::int64_t{now.tv_sec} * 1'000'000 + now.tv_nsec / 1000;
 }
 
-bool SetThroughTimedated(std::int64_t targetMicroseconds) {
+// What timedated answers while its automatic synchronisation is on: it keeps
+// the clock itself and refuses anyone else, whatever their rights.
+constexpr const char* kAutomaticSyncEnabled = "org.freedesktop.timedate1.AutomaticTimeSyncEnabled";
+
+ntp::SetTimeResult SetThroughTimedated(std::int64_t targetMicroseconds) {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected()) {
-        return false;
+        return ntp::SetTimeResult::Refused;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.timedate1"), QStringLiteral("/org/freedesktop/timedate1"),
         QStringLiteral("org.freedesktop.timedate1"), QStringLiteral("SetTime"));
     // Relative: the offset is applied when timedated acts, however long the
-    // prompt took. timedated refuses while automatic synchronisation is on.
+    // prompt took.
     const qint64 offset = targetMicroseconds - RealtimeMicroseconds();
     call << QVariant::fromValue(offset) << true << true;
 
@@ -45,17 +50,25 @@ bool SetThroughTimedated(std::int64_t targetMicroseconds) {
             loop.exec();
         }
     }
-    return !pending.isError();
+    if (!pending.isError()) {
+        return ntp::SetTimeResult::Set;
+    }
+    return pending.error().name() == QLatin1String(kAutomaticSyncEnabled)
+               ? ntp::SetTimeResult::SystemServiceKeepsClock
+               : ntp::SetTimeResult::Refused;
 }
 
 class LinuxClockSetter final : public ntp::ClockSetter {
 public:
-    bool SetSystemTime(const ntp::SystemTimeFields& utc) override {
+    ntp::SetTimeResult SetSystemTime(const ntp::SystemTimeFields& utc) override {
+        // Root or cap_sys_time sets the clock directly, even while the
+        // system's time service runs: whoever gave the program that right
+        // chose it over the service.
         switch (SystemClock::Set(utc)) {
         case SystemClock::SetResult::Done:
-            return true;
+            return ntp::SetTimeResult::Set;
         case SystemClock::SetResult::Failed:
-            return false;
+            return ntp::SetTimeResult::Refused;
         case SystemClock::SetResult::NotPermitted:
             break;
         }

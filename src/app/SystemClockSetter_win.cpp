@@ -6,8 +6,9 @@ namespace {
 
 class WindowsClockSetter final : public ntp::ClockSetter {
 public:
-    bool SetSystemTime(const ntp::SystemTimeFields& utc) override {
-        return SystemClock::Set(utc) == SystemClock::SetResult::Done;
+    ntp::SetTimeResult SetSystemTime(const ntp::SystemTimeFields& utc) override {
+        return SystemClock::Set(utc) == SystemClock::SetResult::Done ? ntp::SetTimeResult::Set
+                                                                     : ntp::SetTimeResult::Refused;
     }
     void BroadcastTimeChange() override { SystemClock::BroadcastTimeChange(); }
 };

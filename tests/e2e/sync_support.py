@@ -88,13 +88,13 @@ class Sandbox:
         assert data == "" or data.endswith("\r\n"), repr(data)
         return data.split("\r\n")[:-1]
 
-    def run(self, *args, timeout=30):
+    def run(self, *args, timeout=30, system_bus=NO_SYSTEM_BUS):
         env = {
             "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
             "HOME": self.home,
             "XDG_CONFIG_HOME": os.path.join(self.home, ".config"),
             "XDG_RUNTIME_DIR": self.root,
-            "DBUS_SYSTEM_BUS_ADDRESS": NO_SYSTEM_BUS,
+            "DBUS_SYSTEM_BUS_ADDRESS": system_bus,
             "LANG": "C.UTF-8",
             "TZ": "UTC",
         }

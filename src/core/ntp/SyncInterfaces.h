@@ -104,11 +104,19 @@ public:
     virtual std::int64_t MonotonicNs() = 0;
 };
 
+enum class SetTimeResult {
+    Set,
+    // A field is out of range, or the program may not set the clock.
+    Refused,
+    // The system's own time service keeps the clock and lets nobody else set
+    // it. Nothing is wrong with the server or the time it gave.
+    SystemServiceKeepsClock,
+};
+
 class ClockSetter {
 public:
     virtual ~ClockSetter() = default;
-    // False when a field is out of range or the program may not set the clock.
-    virtual bool SetSystemTime(const SystemTimeFields& utc) = 0;
+    virtual SetTimeResult SetSystemTime(const SystemTimeFields& utc) = 0;
     // Tells the other programs that the time jumped.
     virtual void BroadcastTimeChange() = 0;
 };
@@ -116,7 +124,7 @@ public:
 // For --dry-run and tests: succeeds and touches nothing.
 class DryRunClockSetter final : public ClockSetter {
 public:
-    bool SetSystemTime(const SystemTimeFields&) override { return true; }
+    SetTimeResult SetSystemTime(const SystemTimeFields&) override { return SetTimeResult::Set; }
     void BroadcastTimeChange() override {}
 };
 

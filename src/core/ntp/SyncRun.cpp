@@ -2,6 +2,7 @@
 
 #include "ntp/SyncLog.h"
 #include "ntp/SyncTexts.h"
+#include "ntp/SystemTimeService.h"
 
 #include <algorithm>
 #include <cmath>
@@ -243,6 +244,18 @@ std::int64_t NtpToUnixNanoseconds(const NTPTimestamp& t) {
     return seconds * 1'000'000'000 + fraction;
 }
 
+// The standard NTP estimates from the four instants: the server's clock
+// minus ours, and the round trip less the server's own processing.
+void MeasureOffsetAndDelay(const Exchange& exchange, const NTPResult& result, double& offsetSeconds,
+                           double& delaySeconds) {
+    const std::int64_t t1 = exchange.SentUtcMicroseconds * 1000;
+    const std::int64_t t4 = t1 + (exchange.ArrivalMonotonicNs - exchange.SentMonotonicNs);
+    const std::int64_t t2 = NtpToUnixNanoseconds(result.Receive);
+    const std::int64_t t3 = NtpToUnixNanoseconds(result.Transmit);
+    offsetSeconds = static_cast<double>((t2 - t1) + (t3 - t4)) / 2e9;
+    delaySeconds = static_cast<double>((t4 - t1) - (t3 - t2)) / 1e9;
+}
+
 } // namespace
 
 bool IsValidSystemTime(const SystemTimeFields& utc) {
@@ -286,10 +299,19 @@ SyncOutcome SyncSystemTime(SyncState& state, SettingsRecord& settings, SyncServi
         result.ServerUnixSeconds * 1000 +
         Text::RoundHalfEven(result.ServerMilliseconds + static_cast<double>(oneWay) +
                             static_cast<double>(sinceArrival) / 1e6);
-    const bool set = services.Setter.SetSystemTime(FieldsFromUnixMilliseconds(setMilliseconds));
+    const SetTimeResult set =
+        services.Setter.SetSystemTime(FieldsFromUnixMilliseconds(setMilliseconds));
     waiting.Release();
 
-    if (!set) {
+    if (set == SetTimeResult::SystemServiceKeepsClock) {
+        double offset = 0.0;
+        double delay = 0.0;
+        MeasureOffsetAndDelay(exchange, result, offset, delay);
+        ReportSystemServiceKeepsClock(result, settings, services, server, showResult, -offset);
+        result.ServerTimeUTC.clear();
+        return SyncOutcome::ClockKeptBySystem;
+    }
+    if (set != SetTimeResult::Set) {
         Exchange refused = exchange;
         refused.Text = ClockRefusedText();
         refused.Number = 0;
@@ -343,14 +365,9 @@ QueryOutcome QueryServer(SyncState& state, const SettingsRecord& settings, SyncS
         outcome.ErrorNumber = exchange.Number;
         outcome.ErrorCode = exchange.Code;
     } else {
-        const std::int64_t t1 = exchange.SentUtcMicroseconds * 1000;
-        const std::int64_t t4 = t1 + (exchange.ArrivalMonotonicNs - exchange.SentMonotonicNs);
-        const std::int64_t t2 = NtpToUnixNanoseconds(result.Receive);
-        const std::int64_t t3 = NtpToUnixNanoseconds(result.Transmit);
         outcome.Ok = true;
         outcome.Stratum = result.Stratum;
-        outcome.OffsetSeconds = static_cast<double>((t2 - t1) + (t3 - t4)) / 2e9;
-        outcome.DelaySeconds = static_cast<double>((t4 - t1) - (t3 - t2)) / 1e9;
+        MeasureOffsetAndDelay(exchange, result, outcome.OffsetSeconds, outcome.DelaySeconds);
     }
     ClearReplyAndError(result);
     return outcome;

@@ -28,8 +28,10 @@ struct SyncState {
 bool IsValidSystemTime(const SystemTimeFields& utc);
 
 // Abandoned: the program is ending (EventPump::Quitting); nothing was set,
-// shown or logged, and the countdown is as it was.
-enum class SyncOutcome { Succeeded, Failed, NotStarted, Abandoned };
+// shown or logged, and the countdown is as it was. ClockKeptBySystem: the
+// server answered, but the system's time service keeps the clock, so nothing
+// was set; not a failure the periodic run should hurry to repeat.
+enum class SyncOutcome { Succeeded, Failed, NotStarted, Abandoned, ClockKeptBySystem };
 
 // NotStarted when another run still waits for its reply. The server is taken
 // by value: callers pass NTP_Server itself, which the options dialog may

@@ -30,6 +30,20 @@ std::string NotSynchronizedText(const std::string& server) {
     return "エラー: NTPサーバー '" + server + "' の時刻は同期されていません。" + kNotDone;
 }
 
+std::string SystemServiceKeepsClockText(const std::string& server, double localAheadSeconds) {
+    const std::string seconds = Text::Seconds(localAheadSeconds);
+    std::string where;
+    if (seconds == "0.000") {
+        where = "ずれはありません";
+    } else {
+        where = localAheadSeconds < 0 ? "このコンピューターの時計が遅れています"
+                                      : "このコンピューターの時計が進んでいます";
+    }
+    return std::string(
+               "システムの時刻同期サービスが時計を合わせているため、時刻は変更しませんでした。") +
+           CRLF + CRLF + "NTPサーバー '" + server + "' との差: " + seconds + " 秒 (" + where + ")";
+}
+
 std::string SuccessText(const NTPResult& result, const SuccessFigures& figures) {
     const std::string separator = "　"; // U+3000
     std::string text;
@@ -123,6 +137,14 @@ std::string DateTimeThousandths(const LocalDateTime& t, double milliseconds) {
 
 std::string Integer(std::int64_t value) {
     return std::to_string(value);
+}
+
+std::string Seconds(double seconds) {
+    const std::int64_t thousandths = ScaledAwayFromZero(seconds, 1000.0);
+    char digits[8];
+    std::snprintf(digits, sizeof digits, ".%03d", static_cast<int>(thousandths % 1000));
+    return ((seconds < 0 && thousandths != 0) ? "-" : "") + std::to_string(thousandths / 1000) +
+           digits;
 }
 
 std::string ClockDuration(std::int64_t seconds) {

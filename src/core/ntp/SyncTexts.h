@@ -17,6 +17,10 @@ std::string OverPermissibleDelayText(const std::string& server);
 std::string NoResponseText(const std::string& server);
 std::string ClockRefusedText();
 std::string NotSynchronizedText(const std::string& server);
+// The clock was left alone because the system's time service keeps it;
+// localAheadSeconds is how far the local clock is ahead of the server
+// (negative: behind), as the success text's difference counts it.
+std::string SystemServiceKeepsClockText(const std::string& server, double localAheadSeconds);
 
 inline constexpr const char* CodeCantOpen = "Winsock:Can'tOpen";
 inline constexpr const char* CodeBadLength = "Winsock:PacketIsn't48Bytes";
@@ -25,6 +29,7 @@ inline constexpr const char* CodeNoResponse = "Winsock:HostDon'tResponse";
 inline constexpr const char* CodeOverDelay = "morvatel:OverPermissibleDelay";
 inline constexpr const char* CodeClockRefused = "morvatel:Can'tModifySystemTime";
 inline constexpr const char* CodeNotSynchronized = "morvatel:ServerNotSynchronized";
+inline constexpr const char* CodeSystemServiceActive = "morvatel:SystemTimeServiceActive";
 
 // "取得した時刻" of the success text: the server's time in NTP_UTCOffset's
 // zone with its thousandths.
@@ -67,6 +72,10 @@ std::string DateTimeThousandths(const LocalDateTime& t, double milliseconds);
 
 // "####0": no padding, a minus sign when negative.
 std::string Integer(std::int64_t value);
+
+// Seconds with three decimals and a minus sign when negative; independent of
+// the C locale's decimal point, which Qt sets from the environment.
+std::string Seconds(double seconds);
 
 // "hh:mm:ss" of a non-negative number of seconds, hours modulo 24.
 std::string ClockDuration(std::int64_t seconds);

@@ -33,7 +33,8 @@ struct FakeSyncWorld : ntp::UdpEndpoint,
     std::int64_t UtcBaseMs = 1078650302457; // 2004-03-07 09:05:02.457 UTC
     std::int64_t LocalMinusUtcMs = 9 * 3600 * 1000;
     bool SetterAccepts = true;
-    bool QuitRequested = false; // the program has been asked to end
+    bool SystemServiceKeepsClock = false; // overrides SetterAccepts
+    bool QuitRequested = false;           // the program has been asked to end
     std::uint64_t NextNonce = 0x0123456789ABCDEFu;
     std::vector<Scheduled> Script;
     std::function<void()> DuringWait;   // runs inside every WaitForEvents
@@ -115,10 +116,13 @@ struct FakeSyncWorld : ntp::UdpEndpoint,
     std::int64_t MonotonicNs() override { return NowMs * 1'000'000; }
 
     // ClockSetter
-    bool SetSystemTime(const ntp::SystemTimeFields& fields) override {
+    ntp::SetTimeResult SetSystemTime(const ntp::SystemTimeFields& fields) override {
         Trace.push_back("set");
         Sets.push_back(fields);
-        return SetterAccepts;
+        if (SystemServiceKeepsClock) {
+            return ntp::SetTimeResult::SystemServiceKeepsClock;
+        }
+        return SetterAccepts ? ntp::SetTimeResult::Set : ntp::SetTimeResult::Refused;
     }
     void BroadcastTimeChange() override { Trace.push_back("broadcast"); }
 

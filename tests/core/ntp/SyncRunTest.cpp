@@ -195,6 +195,28 @@ TEST_F(SyncRunTest, Failures) {
     }
 }
 
+TEST_F(SyncRunTest, AClockKeptByTheSystemServiceIsMeasuredButNotRetried) {
+    for (const bool showResult : {true, false}) {
+        SCOPED_TRACE(showResult ? "menu run" : "timer run");
+        Scenario t;
+        t.settings.NTPbyTimer = true;
+        t.world.SystemServiceKeepsClock = true;
+        t.ReplyAt(20, t.Good());
+        EXPECT_EQ(t.Sync(showResult), SyncOutcome::ClockKeptBySystem);
+        ASSERT_EQ(t.world.LogLines.size(), 1u);
+        EXPECT_TRUE(t.world.LogLines[0].starts_with("NTP:NG 2004/03/07 18:05:0"));
+        EXPECT_TRUE(t.world.LogLines[0].ends_with(
+            " 192.0.2.10 - - 0 morvatel:SystemTimeServiceActive\r\n"));
+        // Server 5 s ahead, stamped as the reply left 20 ms after the request.
+        const std::vector<std::string> shown{SystemServiceKeepsClockText(kServer, -5.010)};
+        EXPECT_EQ(t.world.Dialogs, showResult ? shown : std::vector<std::string>{});
+        EXPECT_EQ(t.settings.NTPCountdown, 99);
+        EXPECT_TRUE(t.state.LastSyncText.empty());
+        EXPECT_TRUE(t.state.Result.ServerTimeUTC.empty());
+        EXPECT_FALSE(t.state.Waiting);
+    }
+}
+
 TEST_F(SyncRunTest, DelayLimits) {
     struct Row {
         const char* name;

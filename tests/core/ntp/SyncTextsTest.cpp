@@ -34,6 +34,24 @@ TEST(NTPText, OneDecimal) {
     }
 }
 
+TEST(NTPText, SystemServiceKeepsClockSaysWhichWayTheClockIsOff) {
+    struct Row {
+        double localAhead;
+        const char* tail;
+    };
+    const Row rows[] = {
+        {1.2345, "1.235 秒 (このコンピューターの時計が進んでいます)"},
+        {-65.5, "-65.500 秒 (このコンピューターの時計が遅れています)"},
+        {-0.0004, "0.000 秒 (ずれはありません)"},
+        {0.0, "0.000 秒 (ずれはありません)"},
+    };
+    const std::string head = "システムの時刻同期サービスが時計を合わせているため、時刻は変更しま"
+                             "せんでした。\r\n\r\nNTPサーバー 'ntp.example' との差: ";
+    for (const auto& row : rows) {
+        EXPECT_EQ(SystemServiceKeepsClockText("ntp.example", row.localAhead), head + row.tail);
+    }
+}
+
 TEST(NTPText, DurationsAndRounding) {
     EXPECT_EQ(Text::ClockDuration(86400 + 3661), "01:01:01") << "hours wrap at a day";
     EXPECT_EQ(Text::RoundHalfEven(1000.5), 1000);
