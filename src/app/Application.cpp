@@ -196,7 +196,15 @@ void Application::Start() {
     // shown and has drawn itself once.
     window.show();
     QCoreApplication::processEvents();
-    StartupChores::Run(window, s);
+    if (!exiting_) {
+        StartupChores::Run(window, s);
+    }
+    // An exit asked for until now found no event loop to end; it ends the
+    // first one, which then saves.
+    if (exiting_) {
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        return;
+    }
     ArmSyncAtRun(s, *ntpAtRun_);
 }
 
@@ -220,6 +228,7 @@ void Application::Exit() {
     // The clock goes at once; its position stays for the save. Qt would
     // refuse to quit while it is shown, as its close ends in this exit.
     window_->hide();
+    StartupChores::EndQuestion(*window_);
     // Ends the event loop and every loop nested in it (the run's wait, an open
     // result dialog). Before the loop has started a quit is not heard, but a
     // queued one is.

@@ -11,6 +11,20 @@
 
 namespace {
 
+QtMessageHandler g_previousHandler = nullptr;
+
+// Qt aborts, with a core dump, when its platform cannot reach the display;
+// a clock that cannot be shown is an ordinary failure with its exit status.
+void ExitOnFatal(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (g_previousHandler != nullptr) {
+        g_previousHandler(type, context, message);
+    }
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "morvatel: %s\n", GraphicalSession::Unreachable().c_str());
+        std::_Exit(1);
+    }
+}
+
 bool Present(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && value[0] != '\0';
@@ -39,7 +53,8 @@ int main(int argc, char* argv[]) {
     }
 #endif
     std::string reason;
-    if (!GraphicalSession::Available(reason)) {
+    GraphicalSession::Connection probe;
+    if (!GraphicalSession::Available(reason, probe)) {
         std::fprintf(stderr, "morvatel: %s\n", reason.c_str());
         return 1;
     }
@@ -48,7 +63,10 @@ int main(int argc, char* argv[]) {
     // QT_SCALE_FACTOR_ROUNDING_POLICY still wins.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
         Qt::HighDpiScaleFactorRoundingPolicy::Round);
+    g_previousHandler = qInstallMessageHandler(&ExitOnFatal);
     QApplication qtApplication(argc, argv);
+    qInstallMessageHandler(g_previousHandler);
+    probe.reset(); // Qt holds a connection of its own now
     // Rounded up (150 % to 2), Qt reports a resolution below 96 dpi; the
     // styles then size menu entries for it but draw parts of them at their
     // 96-dpi size, cutting the captions. Their sizes are kept at 96 dpi;

@@ -29,6 +29,13 @@ bool AskEmptyTrash(QWidget* clock, std::size_t items, const SettingsRecord& sett
     return box.clickedButton() == yes;
 }
 
+void EndQuestion(QWidget& clock) {
+    if (auto* box = clock.findChild<QMessageBox*>(QStringLiteral("msgEmptyTrash"))) {
+        // Closing answers with the escape button.
+        box->close();
+    }
+}
+
 void Run(QWidget& clock, const SettingsRecord& settings) {
     if (settings.ClearRecent) {
         RecentDocuments::Clear();

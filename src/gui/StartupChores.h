@@ -17,4 +17,8 @@ void Run(QWidget& clock, const SettingsRecord& settings);
 // when it is top-most; true for "はい". "いいえ" is the default and Esc.
 bool AskEmptyTrash(QWidget* clock, std::size_t items, const SettingsRecord& settings);
 
+// Ends the trash question, when it is open, as "いいえ": the program is
+// ending, and nothing is removed on the way out.
+void EndQuestion(QWidget& clock);
+
 } // namespace StartupChores

@@ -22,6 +22,12 @@ std::vector<std::string> TopDirectoriesFromMountInfo(std::string_view mountInfo)
 using MountTableReader = std::vector<std::string> (*)();
 MountTableReader SetMountTableReader(MountTableReader reader);
 
+// The one way entries are removed: tests put in a call that fails for the
+// names they choose, since root may remove anything. Returns the call it
+// replaced.
+using UnlinkAtCall = int (*)(int dirFd, const char* name, int flags);
+UnlinkAtCall SetUnlinkAt(UnlinkAtCall call);
+
 // The trash folders of user uid that exist and the process may empty, each
 // once: dataHome/Trash, and for each top folder top/.Trash/uid (only when
 // .Trash is a real directory with the sticky bit) and top/.Trash-uid. A

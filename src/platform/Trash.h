@@ -11,8 +11,9 @@ namespace Trash {
 // holds; false keeps everything as it was.
 using Question = std::function<bool(std::size_t items)>;
 
-// Empties every trash of the user. Items that cannot be removed are skipped;
-// nothing is reported.
+// Empties every trash of the user, trees of any depth included. An item that
+// cannot be removed keeps its record, so it can still be restored; nothing is
+// reported.
 // Linux: the home trash and the trash folders of the mounted file systems
 // (freedesktop Trash specification). With `ask`, an empty trash asks nothing
 // and a trash with items is emptied only when ask agrees.

@@ -21,18 +21,27 @@ namespace {
 
 class UniqueFd {
 public:
-    explicit UniqueFd(int fd) : fd_(fd) {}
+    explicit UniqueFd(int fd = -1) : fd_(fd) {}
     UniqueFd(const UniqueFd&) = delete;
     UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd() {
-        if (fd_ >= 0) {
-            ::close(fd_);
+    UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept {
+        if (this != &other) {
+            Close();
+            fd_ = other.Release();
         }
+        return *this;
     }
+    ~UniqueFd() { Close(); }
     int Get() const { return fd_; }
     int Release() { return std::exchange(fd_, -1); }
 
 private:
+    void Close() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
     int fd_;
 };
 
@@ -47,6 +56,11 @@ std::vector<std::string> ReadMountTable() {
 }
 
 MountTableReader g_readMountTable = &ReadMountTable;
+UnlinkAtCall g_unlinkAt = &::unlinkat;
+
+bool Unlinked(int dirFd, const char* name, int flags) {
+    return g_unlinkAt(dirFd, name, flags) == 0 || errno == ENOENT;
+}
 
 // Mount points are written with \ooo escapes for blanks and backslashes.
 std::string Unescaped(std::string_view field) {
@@ -122,18 +136,79 @@ std::vector<std::string> Names(int dirFd) {
     return names;
 }
 
-bool RemoveEntry(int parent, const char* name, dev_t device);
+// A folder on the way down: who it is, so that the way back up can be
+// checked, and what it still holds.
+struct Level {
+    std::string name;
+    dev_t device;
+    ino_t inode;
+    std::vector<std::string> pending;
+};
 
-// Removes what a directory holds, never following a link and never going
-// into another file system; returns the names that could not be removed.
-std::vector<std::string> RemoveChildren(int dirFd, dev_t device) {
-    std::vector<std::string> left;
-    for (std::string& name : Names(dirFd)) {
-        if (!RemoveEntry(dirFd, name.c_str(), device)) {
-            left.push_back(std::move(name));
-        }
+// Opens a folder of the tree so that its entries can go: on the tree's own
+// file system, and writable and searchable when it is the user's.
+UniqueFd OpenForRemoval(int parent, const std::string& name, const struct stat& seen, dev_t device,
+                        std::vector<Level>& levels) {
+    UniqueFd dir(OpenDirectory(parent, name.c_str(), seen));
+    struct stat opened {};
+    if (dir.Get() < 0 || ::fstat(dir.Get(), &opened) != 0 || opened.st_dev != device) {
+        return UniqueFd();
     }
-    return left;
+    if ((opened.st_mode & S_IRWXU) != S_IRWXU && opened.st_uid == ::geteuid()) {
+        ::fchmod(dir.Get(), (opened.st_mode & 07777) | S_IRWXU);
+    }
+    levels.push_back(Level{name, opened.st_dev, opened.st_ino, Names(dir.Get())});
+    return dir;
+}
+
+// Removes a folder and everything below it, never following a link and never
+// going into another file system. A trash may hold a tree of any depth, so
+// the walk keeps its way down in memory rather than on the call stack, and
+// holds only the folder it works in open (a descriptor per level runs out
+// long before the depth does). It climbs back through "..", checked to be
+// the folder it came from: a tree moved meanwhile is left as it is.
+bool RemoveTree(int top, const char* name, const struct stat& seen, dev_t device) {
+    std::vector<Level> levels;
+    UniqueFd current = OpenForRemoval(top, name, seen, device, levels);
+    if (current.Get() < 0) {
+        return false;
+    }
+    for (;;) {
+        Level& level = levels.back();
+        if (!level.pending.empty()) {
+            const std::string child = std::move(level.pending.back());
+            level.pending.pop_back();
+            struct stat st {};
+            if (::fstatat(current.Get(), child.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                continue;
+            }
+            if (!S_ISDIR(st.st_mode)) {
+                // Links included: the link goes, its target stays.
+                Unlinked(current.Get(), child.c_str(), 0);
+            } else if (st.st_dev == device) {
+                if (UniqueFd below = OpenForRemoval(current.Get(), child, st, device, levels);
+                    below.Get() >= 0) {
+                    current = std::move(below);
+                }
+            }
+            continue;
+        }
+        const std::string done = std::move(level.name);
+        levels.pop_back();
+        if (levels.empty()) {
+            current = UniqueFd();
+            return Unlinked(top, done.c_str(), AT_REMOVEDIR);
+        }
+        UniqueFd up(::openat(current.Get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        struct stat st {};
+        if (up.Get() < 0 || ::fstat(up.Get(), &st) != 0 || st.st_dev != levels.back().device ||
+            st.st_ino != levels.back().inode) {
+            return false;
+        }
+        current = std::move(up);
+        // A folder that kept an entry stays, and so does its parent.
+        Unlinked(current.Get(), done.c_str(), AT_REMOVEDIR);
+    }
 }
 
 bool RemoveEntry(int parent, const char* name, dev_t device) {
@@ -142,23 +217,21 @@ bool RemoveEntry(int parent, const char* name, dev_t device) {
         return errno == ENOENT;
     }
     if (!S_ISDIR(st.st_mode)) {
-        // Links included: the link goes, its target stays.
-        return ::unlinkat(parent, name, 0) == 0 || errno == ENOENT;
+        return Unlinked(parent, name, 0);
     }
-    if (st.st_dev != device) {
-        return false; // another file system mounted here
+    return st.st_dev == device && RemoveTree(parent, name, st, device);
+}
+
+// Removes what a directory holds; returns the names that could not be
+// removed.
+std::vector<std::string> RemoveChildren(int dirFd, dev_t device) {
+    std::vector<std::string> left;
+    for (std::string& name : Names(dirFd)) {
+        if (!RemoveEntry(dirFd, name.c_str(), device)) {
+            left.push_back(std::move(name));
+        }
     }
-    const UniqueFd dir(OpenDirectory(parent, name, st));
-    struct stat opened {};
-    if (dir.Get() < 0 || ::fstat(dir.Get(), &opened) != 0 || opened.st_dev != device) {
-        return false;
-    }
-    // Its entries can only go when the folder may be written and searched.
-    if ((opened.st_mode & S_IRWXU) != S_IRWXU && opened.st_uid == ::geteuid()) {
-        ::fchmod(dir.Get(), (opened.st_mode & 07777) | S_IRWXU);
-    }
-    RemoveChildren(dir.Get(), device);
-    return ::unlinkat(parent, name, AT_REMOVEDIR) == 0 || errno == ENOENT;
+    return left;
 }
 
 // files/ or info/ of an open trash folder, when it is a real directory on
@@ -253,6 +326,10 @@ std::vector<std::string> TopDirectoriesFromMountInfo(std::string_view mountInfo)
 
 MountTableReader SetMountTableReader(MountTableReader reader) {
     return std::exchange(g_readMountTable, reader);
+}
+
+UnlinkAtCall SetUnlinkAt(UnlinkAtCall call) {
+    return std::exchange(g_unlinkAt, call);
 }
 
 std::vector<std::string> Folders(const std::string& dataHome,

@@ -1,7 +1,7 @@
 """The start-up chores of the built program under Xvfb: the trash emptied
 without a question (links inside it removed, their targets kept), the
-question answered with Esc leaving everything, and the recent documents
-cleared.
+question answered with Esc leaving everything, an end requested while it is
+open answering "no", and the recent documents cleared.
 
 The program empties every trash of the mounted file systems it finds, so the
 test runs only where no mounted file system has a trash folder of its own
@@ -9,6 +9,7 @@ test runs only where no mounted file system has a trash folder of its own
 touched."""
 
 import os
+import signal
 import sys
 import time
 import unittest
@@ -69,7 +70,8 @@ class Trash:
 
 def settings(no_confirm):
     return ("[Morvatel 1.10]\nClearRecent=Yes\nClearRecycleBin=Yes\n"
-            "ClearRecycleBin_NoConfirm=%s\n" % ("Yes" if no_confirm else "No"))
+            "ClearRecycleBin_NoConfirm=%s\nNTP_Server=127.0.0.1\n"
+            % ("Yes" if no_confirm else "No"))
 
 
 class StartupChores(unittest.TestCase):
@@ -102,6 +104,17 @@ class StartupChores(unittest.TestCase):
             s.wait_window()
             self.assertEqual(trash.items(), before)
             self.assertEqual(s.stop(clock), 0)
+
+    def test_end_requested_during_the_question_keeps_the_trash_and_saves(self):
+        for sig in (signal.SIGTERM, signal.SIGHUP):
+            with self.subTest(signal=sig.name), h.Session(PROGRAM, settings(False)) as s:
+                trash = Trash(s)
+                before = trash.items()
+                clock = s.start()
+                self.assertTrue(h.wait_for(lambda: s.windows_named(QUESTION), 15))
+                self.assertEqual(s.stop(clock, sig), 0)
+                self.assertEqual(trash.items(), before)
+                self.assertIn("XPosR", s.read_settings(), "the settings were saved")
 
 
 if __name__ == "__main__":

@@ -59,7 +59,11 @@ TEST_P(TrashChore, AsksAsSetAndEmptiesOnlyWhenAllowed) {
     QWidget clock;
     clock.show();
     QString asked; // caption and text of the question, with its owner and default
-    QTimer::singleShot(0, qApp, [&] {
+    // Owned here: a row that asks nothing must not leave it to answer the
+    // next row's question.
+    QTimer answer;
+    answer.setSingleShot(true);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr) {
             return;
@@ -73,6 +77,7 @@ TEST_P(TrashChore, AsksAsSetAndEmptiesOnlyWhenAllowed) {
             box->findChild<QPushButton*>(row.answer == Answer::Yes ? "cmdYes" : "cmdNo")->click();
         }
     });
+    answer.start(0);
     StartupChores::Run(clock, s);
     Trash::SetMountTableReader(previous);
 

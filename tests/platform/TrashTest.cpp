@@ -3,9 +3,14 @@
 #include "TempFolder.h"
 #include "XdgEnvironment.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <filesystem>
 #include <set>
@@ -157,6 +162,68 @@ TEST_F(TrashFolders, AnsweringNoChangesNothing) {
     // Three items in each of three trashes, two links in the home trash.
     EXPECT_EQ(asked, 11u);
     EXPECT_EQ(Snapshot(temp_.Path()), before);
+}
+
+// Root may remove anything: these names are the ones that cannot go.
+int RefuseStuckNames(int dirFd, const char* name, int flags) {
+    if (std::strncmp(name, "stuck", 5) == 0) {
+        errno = EPERM;
+        return -1;
+    }
+    return ::unlinkat(dirFd, name, flags);
+}
+
+TEST_F(TrashFolders, AnItemThatStaysKeepsItsRecord) {
+    fs::create_directories(home_ / "files/folder/stuck-dir");
+    Put((home_ / "files/stuck.txt").string(), "s");
+    Put((home_ / "info/stuck.txt.trashinfo").string(), "[Trash Info]\n");
+    const Trash::UnlinkAtCall previous = Trash::SetUnlinkAt(&RefuseStuckNames);
+    Trash::Empty({}, 0);
+    Trash::SetUnlinkAt(previous);
+
+    EXPECT_EQ(Snapshot(home_ / "files"),
+              (std::set<std::string>{"folder/", "folder/stuck-dir/", "stuck.txt"}));
+    EXPECT_EQ(Snapshot(home_ / "info"),
+              (std::set<std::string>{"folder.trashinfo", "stuck.txt.trashinfo"}));
+}
+
+TEST(TrashDepth, AnyDepthGoesWithAFewDescriptors) {
+    // A tree this deep takes minutes to remove from a journalled disk, and
+    // seconds from memory.
+    const ScopedXdgFolder tmp("TMPDIR", fs::is_directory("/dev/shm")
+                                            ? std::string("/dev/shm")
+                                            : fs::temp_directory_path().string());
+    TempFolder temp;
+    const ScopedXdgFolder data("XDG_DATA_HOME", temp.File("data"));
+    const Trash::MountTableReader previous = Trash::SetMountTableReader(&FakeMountTable);
+    const fs::path trash = temp.Path() / "data/Trash";
+    fs::create_directories(trash / "files/deep");
+    fs::create_directories(trash / "info");
+    Put((trash / "info/deep.trashinfo").string(), "[Trash Info]\n");
+    int fd = ::open((trash / "files/deep").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int level = 0; level < 20000 && fd >= 0; ++level) {
+        ::mkdirat(fd, "d", 0700);
+        const int below = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = below;
+    }
+    ASSERT_GE(fd, 0);
+    Put("/proc/self/fd/" + std::to_string(fd) + "/bottom.txt", "b");
+    ::close(fd);
+
+    // Far fewer descriptors than levels, so a walk that keeps one per level
+    // runs out.
+    rlimit limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+    rlimit few = limit;
+    few.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &few), 0);
+    Trash::Empty({}, 0);
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+    Trash::SetMountTableReader(previous);
+
+    EXPECT_TRUE(fs::is_empty(trash / "files"));
+    EXPECT_TRUE(fs::is_empty(trash / "info"));
 }
 
 struct MountRow {
