@@ -112,7 +112,7 @@ void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::wstr
         const std::wstring rest = name.substr(std::min(name.size(), prefix.size()));
         const std::size_t dash = rest.find(L'-');
         const auto digits = [](const std::wstring& part) {
-            return !part.empty() && part.size() <= 9 &&
+            return !part.empty() && part.size() <= 10 &&
                    part.find_first_not_of(L"0123456789") == std::wstring::npos;
         };
         if (dash == std::wstring::npos || !digits(rest.substr(0, dash)) ||
@@ -122,8 +122,9 @@ void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::wstr
             ticks(found.ftLastWriteTime) + kMinute > ticks(now)) {
             continue;
         }
-        const auto pid = static_cast<DWORD>(std::stoul(rest.substr(0, dash)));
-        if (pid != GetCurrentProcessId() && ProcessIsGone(pid)) {
+        const unsigned long long pid = std::stoull(rest.substr(0, dash));
+        if (pid <= 0xFFFFFFFFull && pid != GetCurrentProcessId() &&
+            ProcessIsGone(static_cast<DWORD>(pid))) {
             DeleteFileW((folder / name).wstring().c_str());
         }
     } while (FindNextFileW(search, &found));
