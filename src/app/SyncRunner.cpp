@@ -1,8 +1,8 @@
 #include "SyncRunner.h"
 
+#include "LogFile.h"
 #include "QtSyncAdapters.h"
 #include "TextCodec.h"
-#include "ntp/FileLogSink.h"
 
 #include <utility>
 
@@ -18,7 +18,7 @@ public:
     }
 
 private:
-    ntp::FileLogSink file_;
+    LogFile file_;
 };
 
 } // namespace

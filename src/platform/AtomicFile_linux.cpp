@@ -2,8 +2,12 @@
 #include "PosixCalls.h"
 
 #include <cerrno>
+#include <csignal>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <string_view>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -77,6 +81,50 @@ std::filesystem::path ResolveTarget(const std::string& path) {
     return path;
 }
 
+// The process id in a name this save gives its temporary files, or 0.
+pid_t TemporaryOwner(std::string_view entry, std::string_view prefix) {
+    if (!entry.starts_with(prefix)) {
+        return 0;
+    }
+    entry.remove_prefix(prefix.size());
+    const std::size_t dash = entry.find('-');
+    const auto digits = [](std::string_view part) {
+        return !part.empty() && part.size() <= 9 &&
+               part.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (dash == std::string_view::npos || !digits(entry.substr(0, dash)) ||
+        !digits(entry.substr(dash + 1))) {
+        return 0;
+    }
+    return static_cast<pid_t>(std::stol(std::string(entry.substr(0, dash))));
+}
+
+// A save killed halfway leaves its temporary file, as large as the settings,
+// for ever. Only our own pattern is touched, only a plain file of ours whose
+// process is gone, and only once it is a minute old, so that no save still
+// under way (in another PID namespace, say) loses its file.
+void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::string& fileName) {
+    const std::string prefix = "." + fileName + ".tmp-";
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    const int fd = ::dirfd(dir);
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        const pid_t owner = TemporaryOwner(entry->d_name, prefix);
+        struct stat st {};
+        if (owner <= 0 || owner == ::getpid() ||
+            ::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::geteuid() || now - st.st_mtime < 60 || ::kill(owner, 0) == 0 ||
+            errno != ESRCH) {
+            continue;
+        }
+        ::unlinkat(fd, entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
 } // namespace
 
 bool Replace(const std::string& path, const std::string& content) {
@@ -89,6 +137,8 @@ bool Replace(const std::string& path, const std::string& content, const PosixCal
     if (folder.empty()) {
         folder = ".";
     }
+
+    RemoveStaleTemporaries(folder, target.filename().string());
 
     struct stat old {};
     const bool hadOld = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);

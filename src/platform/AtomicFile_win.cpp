@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <string>
 
 const Win32Calls& RealWin32Calls() {
     static constexpr Win32Calls calls{
@@ -78,6 +79,58 @@ bool PutInPlace(const std::wstring& temp, const std::wstring& target, const Win3
     return calls.replace(target.c_str(), temp.c_str()) || calls.move(temp.c_str(), target.c_str());
 }
 
+bool ProcessIsGone(DWORD pid) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (process == nullptr) {
+        // Refused access means someone else's process that still runs.
+        return GetLastError() == ERROR_INVALID_PARAMETER;
+    }
+    DWORD code = 0;
+    const bool gone = GetExitCodeProcess(process, &code) && code != STILL_ACTIVE;
+    CloseHandle(process);
+    return gone;
+}
+
+// A save killed halfway leaves its temporary file, as large as the settings,
+// for ever. Only our own pattern is touched, only a plain file whose process
+// is gone, and only once it is a minute old.
+void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::wstring& fileName) {
+    const std::wstring prefix = L"." + fileName + L".tmp-";
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder / (prefix + L"*")).wstring().c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& t) {
+        return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    constexpr unsigned long long kMinute = 60ull * 10'000'000ull;
+    do {
+        const std::wstring name = found.cFileName;
+        const std::wstring rest = name.substr(std::min(name.size(), prefix.size()));
+        const std::size_t dash = rest.find(L'-');
+        const auto digits = [](const std::wstring& part) {
+            return !part.empty() && part.size() <= 10 &&
+                   part.find_first_not_of(L"0123456789") == std::wstring::npos;
+        };
+        if (dash == std::wstring::npos || !digits(rest.substr(0, dash)) ||
+            !digits(rest.substr(dash + 1)) ||
+            (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) !=
+                0 ||
+            ticks(found.ftLastWriteTime) + kMinute > ticks(now)) {
+            continue;
+        }
+        const unsigned long long pid = std::stoull(rest.substr(0, dash));
+        if (pid <= 0xFFFFFFFFull && pid != GetCurrentProcessId() &&
+            ProcessIsGone(static_cast<DWORD>(pid))) {
+            DeleteFileW((folder / name).wstring().c_str());
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
 } // namespace
 
 bool Replace(const std::string& path, const std::string& content) {
@@ -97,6 +150,8 @@ bool Replace(const std::string& path, const std::string& content, const Win32Cal
     if (folder.empty()) {
         folder = ".";
     }
+
+    RemoveStaleTemporaries(folder, target.filename().wstring());
 
     std::wstring temp;
     HANDLE created = INVALID_HANDLE_VALUE;

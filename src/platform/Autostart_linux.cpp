@@ -4,6 +4,7 @@
 #include "DesktopEntry.h"
 #include "XdgFolders.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -45,14 +46,24 @@ bool Query() {
 }
 
 void Apply(bool on) {
+    ApplyFor(on, on ? ProgramPath() : std::string());
+}
+
+void ApplyFor(bool on, const std::string& program) {
     const std::filesystem::path entry = EntryPath();
     std::error_code ec;
     if (!on) {
         std::filesystem::remove(entry, ec);
         return;
     }
-    const std::string program = ProgramPath();
     if (program.empty()) {
+        return;
+    }
+    if (!DesktopEntry::IsUtf8(program)) {
+        // Our entry would have replaced whatever is there; nothing replaces it.
+        std::filesystem::remove(entry, ec);
+        std::fprintf(stderr, "morvatel: not starting at log-on: the program's path is not "
+                             "UTF-8, which no desktop accepts in a start entry\n");
         return;
     }
     std::filesystem::create_directories(entry.parent_path(), ec);

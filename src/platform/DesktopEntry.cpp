@@ -1,5 +1,8 @@
 #include "DesktopEntry.h"
 
+#include <unicode/ustring.h>
+
+#include <climits>
 #include <map>
 
 namespace DesktopEntry {
@@ -63,6 +66,17 @@ std::string ExecArgument(std::string_view argument) {
     return EscapeString(quoted);
 }
 
+bool IsUtf8(std::string_view text) {
+    if (text.size() > INT32_MAX) {
+        return false;
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = 0;
+    u_strFromUTF8(nullptr, 0, &length, text.data(), static_cast<int32_t>(text.size()), &status);
+    return status == U_BUFFER_OVERFLOW_ERROR || status == U_STRING_NOT_TERMINATED_WARNING ||
+           U_SUCCESS(status);
+}
+
 std::string AutostartEntry(std::string_view programPath) {
     // GLib checks that the Exec line's first word names a program before it
     // expands %%, so a path holding % would never start there; the shell
@@ -87,6 +101,9 @@ std::string AutostartEntry(std::string_view programPath) {
 }
 
 bool StartsAtLogOn(std::string_view text) {
+    if (!IsUtf8(text)) {
+        return false;
+    }
     std::map<std::string_view, std::string_view> keys;
     bool sawGroup = false;
     bool inMainGroup = false;

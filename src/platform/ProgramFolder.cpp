@@ -1,6 +1,10 @@
 #include "ProgramFolder.h"
 
+#include "settings/SettingsFile.h"
+
+#include <cstdio>
 #include <filesystem>
+#include <system_error>
 
 namespace ProgramFolder {
 
@@ -15,19 +19,45 @@ bool IsInstalledFolder(const std::string& folder) {
     return false;
 }
 
-std::string ChooseDataFolder(const std::string& programFolder, bool programFolderWritable,
-                             const std::string& userConfigFolder) {
-    return programFolderWritable && !IsInstalledFolder(programFolder) ? programFolder
-                                                                      : userConfigFolder;
+DataLocation ChooseDataLocation(const std::string& programFolder, bool programFolderWritable,
+                                const std::string& distrust, bool settingsBeside,
+                                const std::string& userConfigFolder) {
+    if (IsInstalledFolder(programFolder)) {
+        return {userConfigFolder, {}, {}};
+    }
+    if (!distrust.empty()) {
+        // Silent when the folder offers nothing we would have taken.
+        std::string note;
+        if (programFolderWritable || settingsBeside) {
+            note = "morvatel: not using the settings beside the program (" + distrust +
+                   "); using " + userConfigFolder;
+        }
+        return {userConfigFolder, {}, note};
+    }
+    if (!programFolderWritable) {
+        std::string seed;
+        if (settingsBeside) {
+            seed = SettingsFile::PathInFolder(programFolder, SettingsFile::kFileName);
+        }
+        return {userConfigFolder, seed, {}};
+    }
+    return {programFolder, {}, {}};
 }
 
-std::string DataFolder() {
+DataLocation DataFolder() {
     const std::string program = ExecutableFolder();
-    const std::string folder = ChooseDataFolder(program, IsWritable(program), UserConfigFolder());
-    if (folder != program) {
-        Create(folder);
+    std::error_code ec;
+    const bool beside = std::filesystem::exists(std::filesystem::symlink_status(
+        SettingsFile::PathInFolder(program, SettingsFile::kFileName), ec));
+    DataLocation location = ChooseDataLocation(program, IsWritable(program), Distrust(program),
+                                               beside, UserConfigFolder());
+    if (!location.note.empty()) {
+        std::fprintf(stderr, "%s\n", location.note.c_str());
     }
-    return folder;
+    if (location.folder != program) {
+        Create(location.folder);
+    }
+    return location;
 }
 
 std::string HelpPage(const std::string& programFolder,

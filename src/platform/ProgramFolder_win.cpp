@@ -1,6 +1,9 @@
+#include "AtomicFile.h"
 #include "ProgramFolder.h"
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 #include <windows.h>
 
@@ -27,6 +30,30 @@ bool IsWritable(const std::string& folder) {
     }
     CloseHandle(h);
     return true;
+}
+
+// Windows has kept settings in any folder the program could write, and a
+// folder another user may write is rare enough there to leave it so.
+std::string Distrust(const std::string&, unsigned) {
+    return {};
+}
+
+std::string Distrust(const std::string&) {
+    return {};
+}
+
+bool Seed(const std::string& from, const std::string& to) {
+    std::error_code ec;
+    if (std::filesystem::exists(std::filesystem::symlink_status(to, ec)) ||
+        !std::filesystem::is_regular_file(from, ec)) {
+        return false;
+    }
+    std::ifstream in(std::filesystem::path(from), std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return AtomicFile::Replace(to, content);
 }
 
 std::string UserConfigFolder() {

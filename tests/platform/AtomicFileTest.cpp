@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -59,6 +61,50 @@ TEST_F(AtomicFileTest, FolderInTheWayFailsAndLeavesNoTemporaryFile) {
     EXPECT_TRUE(fs::is_directory(path));
     EXPECT_EQ(Slurp(Path("Morvatel.ini/inside")), "keep");
     EXPECT_EQ(Entries(), 1u);
+}
+
+TEST_F(AtomicFileTest, RemovesOnlyItsOwnStaleTemporaryFiles) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const std::string dead = std::to_string(child);
+    struct Row {
+        std::string name;
+        bool old;
+        bool removed;
+    };
+    const Row rows[] = {
+        {".Morvatel.ini.tmp-" + dead + "-0", true, true},
+        {".Morvatel.ini.tmp-" + dead + "-1", false, false}, // may be a save under way
+        {".Morvatel.ini.tmp-1-0", true, false},             // its process runs
+        {".Morvatel.ini.tmp-" + std::to_string(::getpid()) + "-7", true, false},
+        {".Other.ini.tmp-" + dead + "-0", true, false},
+        {".Morvatel.ini.tmp-" + dead + "-0.bak", true, false},
+        {".Morvatel.ini.tmp-" + dead + "-x", true, false},
+        {"Morvatel.ini.tmp-" + dead + "-0", true, false},
+    };
+    const timespec minutesAgo[2] = {{::time(nullptr) - 120, 0}, {::time(nullptr) - 120, 0}};
+    for (const Row& row : rows) {
+        Put(Path(row.name), "x");
+        if (row.old) {
+            ASSERT_EQ(::utimensat(AT_FDCWD, Path(row.name).c_str(), minutesAgo, 0), 0);
+        }
+    }
+    // Not plain files: never removed.
+    fs::create_directory(Path(".Morvatel.ini.tmp-" + dead + "-2"));
+    fs::create_symlink(Path("Morvatel.ini"), Path(".Morvatel.ini.tmp-" + dead + "-3"));
+    ASSERT_EQ(::utimensat(AT_FDCWD, Path(".Morvatel.ini.tmp-" + dead + "-3").c_str(), minutesAgo,
+                          AT_SYMLINK_NOFOLLOW),
+              0);
+
+    ASSERT_TRUE(AtomicFile::Replace(Path("Morvatel.ini"), "new"));
+    for (const Row& row : rows) {
+        EXPECT_EQ(fs::exists(Path(row.name)), !row.removed) << row.name;
+    }
+    EXPECT_EQ(Entries(), std::size(rows) + 2);
 }
 
 TEST_F(AtomicFileTest, LinkStaysALink) {

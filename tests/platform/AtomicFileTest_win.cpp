@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -26,6 +28,36 @@ TEST(AtomicFileWin, ReadOnlyFileIsLeftAlone) {
     EXPECT_EQ(Slurp(path), "old");
     EXPECT_EQ(folder.Entries(), 1u);
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(AtomicFileWin, RemovesOnlyItsOwnStaleTemporaryFiles) {
+    TempFolder folder;
+    // No process has an id that is not a multiple of four.
+    const std::string dead = "4294967290";
+    const std::string own = std::to_string(GetCurrentProcessId());
+    const struct {
+        std::string name;
+        bool old;
+        bool removed;
+    } rows[] = {
+        {".Morvatel.ini.tmp-" + dead + "-0", true, true},
+        {".Morvatel.ini.tmp-" + dead + "-1", false, false},
+        {".Morvatel.ini.tmp-" + own + "-5", true, false},
+        {".Other.ini.tmp-" + dead + "-0", true, false},
+        {".Morvatel.ini.tmp-" + dead + "-0.bak", true, false},
+    };
+    for (const auto& row : rows) {
+        Put(folder.File(row.name), "x");
+        if (row.old) {
+            std::filesystem::last_write_time(folder.File(row.name),
+                                             std::filesystem::file_time_type::clock::now() -
+                                                 std::chrono::minutes(2));
+        }
+    }
+    ASSERT_TRUE(AtomicFile::Replace(folder.File("Morvatel.ini"), "new"));
+    for (const auto& row : rows) {
+        EXPECT_EQ(std::filesystem::exists(folder.File(row.name)), !row.removed) << row.name;
+    }
 }
 
 // Each system call of a replacement, made to fail as the system would.

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -156,7 +157,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, EntryRows, testing::Values(
     EntryRow{"SwitchedOffInGnome", "[Desktop Entry]\nType=Application\nExec=morvatel\nX-GNOME-Autostart-enabled=false\n", false},
     EntryRow{"EmptyExec", "[Desktop Entry]\nType=Application\nExec=  \n", false},
     EntryRow{"OtherGroupFirst", "[Other]\nA=b\n[Desktop Entry]\nType=Application\nExec=morvatel\n", false},
-    EntryRow{"BrokenLine", "[Desktop Entry]\nType=Application\nExec=morvatel\nnonsense\n", false}
+    EntryRow{"BrokenLine", "[Desktop Entry]\nType=Application\nExec=morvatel\nnonsense\n", false},
+    EntryRow{"NotUtf8", "[Desktop Entry]\nType=Application\nExec=/media/\xe9t\xe9/morvatel\n", false}
 ), RowName());
 // clang-format on
 
@@ -185,5 +187,30 @@ TEST(Autostart, ApplyQueryRemoveRoundTrip) {
     EXPECT_FALSE(Autostart::Query());
     Autostart::Apply(false); // nothing to remove is no error
 }
+
+class PathEncodingRows : public testing::TestWithParam<EntryRow> {};
+
+TEST_P(PathEncodingRows, TickedOnlyWhenADesktopWouldStartIt) {
+    TempFolder temp;
+    const ScopedXdgFolder config("XDG_CONFIG_HOME", temp.File("config"));
+    const std::string entry = temp.File("config/autostart/morvatel.desktop");
+    fs::create_directories(fs::path(entry).parent_path());
+    Put(entry, DesktopEntry::AutostartEntry("/elsewhere/morvatel"));
+    testing::internal::CaptureStderr();
+    Autostart::ApplyFor(true, GetParam().text);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(Autostart::Query(), GetParam().starts);
+    EXPECT_EQ(fs::exists(entry), GetParam().starts);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), GetParam().starts ? 0 : 1) << said;
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rows, PathEncodingRows, testing::Values(
+    EntryRow{"Utf8", "/home/u/\xe6\x99\x82\xe8\xa8\x88/morvatel", true},
+    EntryRow{"Latin1", "/media/\xe9t\xe9/morvatel", false},
+    EntryRow{"CutCharacter", "/x/\xe6\x99/morvatel", false},
+    EntryRow{"EncodedSurrogate", "/x/\xed\xa0\x80/morvatel", false}
+), RowName());
+// clang-format on
 
 } // namespace

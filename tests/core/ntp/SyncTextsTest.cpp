@@ -1,13 +1,8 @@
 #include "ntp/SyncTexts.h"
-#include "ntp/FileLogSink.h"
 #include "ntp/SyncLog.h"
 #include "ntp/SyncTexts.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 using namespace ntp;
 
@@ -117,21 +112,4 @@ TEST(NTPLog, ClearsErrorsEvenWhenLoggingIsOff) {
             EXPECT_TRUE(sink.lines[0].ends_with(" - - 3 y\r\n"));
         }
     }
-}
-
-TEST(NTPLog, FileSinkAppendsAndSurvivesAnUnwritableFile) {
-    const auto folder = std::filesystem::temp_directory_path() / "morvatel-log-test";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    FileLogSink sink((folder / "Morvatel.log").string());
-    sink.AppendLine("one\r\n");
-    sink.AppendLine("two\r\n");
-    std::stringstream content;
-    content << std::ifstream(folder / "Morvatel.log", std::ios::binary).rdbuf();
-    EXPECT_EQ(content.str(), "one\r\ntwo\r\n");
-
-    // A folder where the file should be, and a folder that does not exist.
-    EXPECT_NO_THROW(FileLogSink(folder.string()).AppendLine("x\r\n"));
-    EXPECT_NO_THROW(FileLogSink((folder / "no" / "Morvatel.log").string()).AppendLine("x\r\n"));
-    std::filesystem::remove_all(folder);
 }
