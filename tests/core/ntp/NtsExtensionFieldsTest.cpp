@@ -1,6 +1,7 @@
 #include "ntp/NtsExtensionFields.h"
 #include "RowName.h"
 #include "core/ntp/FakeAead.h"
+#include "ntp/NtsSession.h"
 #include "ntp/Packet.h"
 
 #include <gtest/gtest.h>
@@ -168,6 +169,54 @@ TEST(NtsRequestTest, CarriesCookiePlaceholdersAndATagOverAllBefore) {
     EXPECT_TRUE(aead.Open(kC2S, associated, all.subspan(auth + 24, 16)));
 
     EXPECT_TRUE(ntp::BuildNtsRequest({header, kUniqueId, kNonce, {}, 0, kC2S}, aead).empty());
+}
+
+// The session's whole life: cookies spent and refilled, placeholders asking
+// for what the store lacks, a refused reply changing nothing, NTSN forgetting.
+TEST(NtsSessionTest, SpendsRefillsAndForgets) {
+    FakeAead aead;
+    ntp::NtsSession session(aead, [](std::uint8_t* out, std::size_t n) {
+        std::fill(out, out + n, std::uint8_t{0x1d}); // every identifier is kUniqueId
+    });
+    EXPECT_TRUE(session.NeedsKeyExchange());
+    ntp::NtsKeResponse response;
+    response.Cookies.assign(2, Bytes(100, 0xc0));
+    session.Establish(kC2S, kS2C, response, "ke.example");
+    EXPECT_EQ(session.NtpServer(), "ke.example");
+    EXPECT_EQ(session.NtpPort(), 123);
+
+    const auto headerArray = ntp::BuildNTPRequest(9);
+    const Bytes header(headerArray.begin(), headerArray.end());
+    Bytes request = header;
+    const Bytes fields = session.RequestExtensions(header);
+    request.insert(request.end(), fields.begin(), fields.end());
+    // One cookie spent, one left: six placeholders ask for the rest.
+    EXPECT_EQ(fields.size(), 36u + 7 * 104 + 40);
+    EXPECT_EQ(session.CookiesLeft(), 1u);
+
+    Bytes tampered = Reply(2);
+    tampered[40] ^= 1;
+    EXPECT_FALSE(session.Verify(request, tampered));
+    EXPECT_EQ(session.CookiesLeft(), 1u);
+    EXPECT_TRUE(session.Verify(request, Reply(2)));
+    EXPECT_EQ(session.CookiesLeft(), 3u);
+
+    Bytes kiss = WithoutAuthenticator();
+    kiss[1] = 0;
+    kiss[12] = 'N', kiss[13] = 'T', kiss[14] = 'S', kiss[15] = 'N';
+    EXPECT_FALSE(session.Verify(request, kiss));
+    EXPECT_EQ(session.LastCheck(), ntp::NtsReplyCheck::KissNtsn);
+    EXPECT_TRUE(session.NeedsKeyExchange());
+    EXPECT_TRUE(session.RequestExtensions(header).empty());
+
+    response.Server = "ntp.example";
+    response.Port = 1234;
+    session.Establish(kC2S, kS2C, response, "ke.example");
+    EXPECT_EQ(session.NtpServer(), "ntp.example");
+    EXPECT_EQ(session.NtpPort(), 1234);
+    session.RequestExtensions(header);
+    session.RequestExtensions(header);
+    EXPECT_TRUE(session.NeedsKeyExchange()); // out of cookies
 }
 
 } // namespace
