@@ -160,3 +160,108 @@ class FakeKeServer:
 
     def __exit__(self, *exc):
         self.close()
+
+
+PROXY_ADDRESS = "127.0.0.2"
+
+
+def fields(datagram):
+    """(offset, type, length) of each extension field after the header."""
+    out, at = [], 48
+    while at + 4 <= len(datagram):
+        kind, length = int.from_bytes(datagram[at:at + 2], "big"), \
+            int.from_bytes(datagram[at + 2:at + 4], "big")
+        if length < 4:
+            break
+        out.append((at, kind, length))
+        at += length
+    return out
+
+
+class Proxy:
+    """A man in the middle on PROXY_ADDRESS: the key exchange's TCP passed
+    through untouched, and the NTP datagrams each way handed to
+    request(bytes) and reply(bytes), which return what goes on (None: drop).
+    Every datagram's size is kept in `wire`."""
+
+    def __init__(self, request=None, reply=None):
+        self.request = request or (lambda b: b)
+        self.reply = reply or (lambda b: b)
+        self.wire = []
+        self.stopping = False
+        self.tcp = socket.create_server((PROXY_ADDRESS, KE_PORT))
+        self.tcp.settimeout(0.2)
+        self.udp = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        self.udp.bind((PROXY_ADDRESS, NTP_PORT))
+        self.udp.settimeout(0.2)
+        self.threads = [threading.Thread(target=self._tcp, daemon=True),
+                        threading.Thread(target=self._udp, daemon=True)]
+        for t in self.threads:
+            t.start()
+
+    def _pipe(self, a, b):
+        try:
+            while True:
+                data = a.recv(65536)
+                if not data:
+                    break
+                b.sendall(data)
+        except OSError:
+            pass
+        try:
+            b.shutdown(socket.SHUT_WR)
+        except OSError:
+            pass
+
+    def _tcp(self):
+        while not self.stopping:
+            try:
+                client, _ = self.tcp.accept()
+            except OSError:
+                continue
+            threading.Thread(target=self._connection, args=(client,), daemon=True).start()
+
+    def _connection(self, client):
+        with client, socket.create_connection(("127.0.0.1", KE_PORT)) as server:
+            back = threading.Thread(target=self._pipe, args=(server, client))
+            back.start()
+            self._pipe(client, server)
+            back.join()
+
+    def _udp(self):
+        with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as upstream:
+            upstream.settimeout(1)
+            self._relay(upstream)
+
+    def _relay(self, upstream):
+        while not self.stopping:
+            try:
+                data, client = self.udp.recvfrom(65536)
+            except OSError:
+                continue
+            self.wire.append(("request", len(data), [f[1] for f in fields(data)]))
+            data = self.request(data)
+            if data is None:
+                continue
+            upstream.sendto(data, ("127.0.0.1", NTP_PORT))
+            try:
+                answer, _ = upstream.recvfrom(65536)
+            except OSError:
+                continue
+            self.wire.append(("reply", len(answer), [f[1] for f in fields(answer)]))
+            answer = self.reply(answer)
+            if answer is not None:
+                self.udp.sendto(answer, client)
+
+    def close(self):
+        self.stopping = True
+        for t in self.threads:
+            t.join()
+        self.tcp.close()
+        self.udp.close()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
