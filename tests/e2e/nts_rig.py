@@ -49,9 +49,9 @@ def wait_for_port(port, process=None, seconds=15):
 
 
 class NtsChronyd:
-    """chronyd serving NTP on NTP_PORT and its key exchange on KE_PORT."""
+    """chronyd serving NTP on ntp_port and its key exchange on KE_PORT."""
 
-    def __init__(self, cert, key):
+    def __init__(self, cert, key, ntp_port=NTP_PORT):
         if not os.path.exists(sync_support.CHRONYD):
             sync_support.skip("chronyd is not installed")
         self.dir = tempfile.mkdtemp(prefix="morvatel-nts-chronyd-")
@@ -63,7 +63,7 @@ class NtsChronyd:
         conf = os.path.join(self.dir, "chrony.conf")
         with open(conf, "w") as f:
             f.write("\n".join([
-                "port %d" % NTP_PORT,
+                "port %d" % ntp_port,
                 "bindaddress 127.0.0.1",
                 "allow 127.0.0.1",
                 "local stratum 8",
