@@ -6,7 +6,6 @@ chronyd runs with -x and without CAP_SYS_TIME, on 127.0.0.1 only, with its
 command socket in a private folder (never the system's /run/chrony)."""
 
 import os
-import shutil
 import socket
 import ssl
 import subprocess
@@ -48,8 +47,9 @@ def wait_for_port(port, process=None, seconds=15):
     raise RuntimeError("nothing came up on port %d" % port)
 
 
-class NtsChronyd:
-    """chronyd serving NTP on ntp_port and its key exchange on KE_PORT."""
+class NtsChronyd(sync_support.Chronyd):
+    """chronyd serving NTP on ntp_port and its key exchange on KE_PORT;
+    ended as the plain one is."""
 
     def __init__(self, cert, key, ntp_port=NTP_PORT):
         if not os.path.exists(sync_support.CHRONYD):
@@ -95,38 +95,16 @@ class NtsChronyd:
         return {k.strip(): v.strip() for k, v in
                 (line.split(":", 1) for line in out.splitlines() if ":" in line)}
 
-    def log(self):
-        self.output.flush()
-        with open(os.path.join(self.dir, "chronyd.log")) as f:
-            return f.read()
-
-    def close(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
-        self.output.close()
-        shutil.rmtree(self.dir, ignore_errors=True)
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
-
 
 class FakeKeServer:
     """TLS 1.3 with ALPN ntske/1 on 127.0.0.1:KE_PORT, answering every
     connection with the given record bytes (after reading the request)."""
 
-    def __init__(self, cert, key, answer=b"", alpn="ntske/1"):
+    def __init__(self, cert, key, answer=b""):
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.minimum_version = ssl.TLSVersion.TLSv1_3
         context.load_cert_chain(cert, key)
-        context.set_alpn_protocols([alpn])
+        context.set_alpn_protocols(["ntske/1"])
         self.answer = answer
         self.requests = []
         self.listener = socket.create_server(("127.0.0.1", KE_PORT), reuse_port=False)
