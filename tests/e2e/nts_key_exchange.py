@@ -5,10 +5,12 @@ way it can fail."""
 
 import os
 import re
+import socket
 import struct
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 sys.dont_write_bytecode = True  # keep the source tree clean
@@ -74,6 +76,14 @@ class Failures(unittest.TestCase):
 
     def test_nothing_listening(self):
         self.assertTrue(probe().startswith("outcome=NTS-KE:Refused "))
+
+    def test_silent_server(self):
+        # The kernel completes the connection; nobody ever answers the hello.
+        with socket.create_server(("127.0.0.1", nts_rig.KE_PORT)):
+            started = time.monotonic()
+            out = probe()
+            self.assertTrue(out.startswith("outcome=NTS-KE:TimedOut "), out)
+            self.assertLess(time.monotonic() - started, 8)
 
 
 if __name__ == "__main__":
