@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "NtsQuery.h"
 #include "ProgramContext.h"
 #include "SyncRunner.h"
 
@@ -68,6 +69,11 @@ private:
 
 int RunSync(const Options& options) {
     ProgramContext context = LoadProgramContext(options.dryRun);
+    if (options.nts || context.settings.NTS) {
+        // Never fall back to an unauthenticated run the user did not ask for.
+        PrintLine(stderr, "エラー: NTS で認証した同期はまだできません。");
+        return 1;
+    }
     const std::string server =
         options.server.empty() ? context.settings.NTP_Server : options.server;
     CapturedMessage shown;
@@ -87,13 +93,19 @@ int RunQuery(const Options& options) {
         options.server.empty() ? context.settings.NTP_Server : options.server;
     CapturedMessage unused;
     SyncRunner runner(context.settings, unused, *context.setter, std::string());
-    const ntp::QueryOutcome result = runner.Query(server);
+    const bool nts = options.nts || context.settings.NTS;
+    const ntp::QueryOutcome result =
+        nts ? NtsQuery(server, static_cast<std::uint16_t>(context.settings.NTS_Port))
+            : runner.Query(server);
     if (!result.Ok) {
         PrintLine(stderr, result.FailureText);
         return 1;
     }
     std::printf("server: %s\nstratum: %d\noffset: %+.6f s\ndelay: %.6f s\n", server.c_str(),
                 result.Stratum, result.OffsetSeconds, result.DelaySeconds);
+    if (nts) {
+        std::printf("authenticated: NTS\n");
+    }
     std::fflush(stdout);
     return 0;
 }
@@ -126,6 +138,8 @@ Options Parse(const QStringList& arguments) {
             }
         } else if (argument == QLatin1String("--dry-run")) {
             options.dryRun = true;
+        } else if (argument == QLatin1String("--nts")) {
+            options.nts = true;
         } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
             help = true;
         } else if (argument == QLatin1String("--version")) {
@@ -135,6 +149,9 @@ Options Parse(const QStringList& arguments) {
             ++i;
         } else if (argument.startsWith(QLatin1Char('-'))) {
             return Failure("不明なオプション '" + argument.toStdString() + "' です");
+        } else if (options.mode != Mode::Window && options.server.empty()) {
+            // The server may follow other options: --query --nts localhost.
+            options.server = argument.toStdString();
         } else {
             return Failure("余分な引数 '" + argument.toStdString() + "' です");
         }
@@ -143,6 +160,9 @@ Options Parse(const QStringList& arguments) {
         Options info;
         info.mode = help ? Mode::Help : Mode::Version;
         return info;
+    }
+    if (options.nts && options.mode != Mode::Sync && options.mode != Mode::Query) {
+        return Failure("--nts は --sync か --query と一緒に指定します");
     }
     if (qtOptions && options.mode != Mode::Window) {
         return Failure("Qt のオプションはウィンドウでのみ使えます");
@@ -168,6 +188,7 @@ std::string HelpText() {
            "                    結果は成功なら標準出力、失敗なら標準エラーに出ます。\n"
            "  --query [SERVER]  時刻を変えずにサーバーに問い合わせ、\n"
            "                    stratum、時刻のずれ (offset) と遅延 (delay) を表示します。\n"
+           "  --nts             --sync と --query で、時刻を NTS で認証します。\n"
            "  --dry-run         時刻を変更せず、変更できたものとして扱います。\n"
            "                    --sync とウィンドウのどちらにも使えます。\n"
            "  --help            この説明を表示します。\n"

@@ -14,6 +14,7 @@ struct Options {
     Mode mode = Mode::Window;
     std::string server; // empty: NTP_Server from the settings
     bool dryRun = false;
+    bool nts = false;  // authenticate with Network Time Security
     std::string error; // Mode::Error: the one line to print
 };
 

@@ -88,8 +88,9 @@ class Sandbox:
         assert data == "" or data.endswith("\r\n"), repr(data)
         return data.split("\r\n")[:-1]
 
-    def run(self, *args, timeout=30, system_bus=NO_SYSTEM_BUS):
-        env = {
+    def run(self, *args, timeout=30, system_bus=NO_SYSTEM_BUS, extra_env=None):
+        env = dict(extra_env or {})
+        env.update({
             "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
             "HOME": self.home,
             "XDG_CONFIG_HOME": os.path.join(self.home, ".config"),
@@ -97,7 +98,7 @@ class Sandbox:
             "DBUS_SYSTEM_BUS_ADDRESS": system_bus,
             "LANG": "C.UTF-8",
             "TZ": "UTC",
-        }
+        })
         started = time.monotonic()
         result = subprocess.run(without_clock_rights([self.program] + list(args)),
                                 env=env, cwd=self.root, capture_output=True,

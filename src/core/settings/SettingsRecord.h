@@ -35,6 +35,8 @@ struct SettingsRecord {
     bool ClearRecent = false;
     bool ClearRecycleBin = false;
     bool ClearRecycleBin_NoConfirm = false;
+    bool NTS = false;             // authenticate the time with Network Time Security
+    std::int32_t NTS_Port = 4460; // the key exchange's TCP port
 
     // Not stored in the settings file, but living as long as the record.
     bool AutoRun = false;

@@ -143,6 +143,8 @@ void LoadFrom(SettingsRecord& s, std::string_view fileContent,
     s.ClearRecent = in.Flag("ClearRecent", d.ClearRecent);
     s.ClearRecycleBin = in.Flag("ClearRecycleBin", d.ClearRecycleBin);
     s.ClearRecycleBin_NoConfirm = in.Flag("ClearRecycleBin_NoConfirm", d.ClearRecycleBin_NoConfirm);
+    s.NTS = in.Flag("NTS", d.NTS);
+    s.NTS_Port = OutsideBecomes(in.Integer("NTS_Port", d.NTS_Port), 1, 65535, d.NTS_Port);
 }
 
 void Load(SettingsRecord& s, const std::string& settingsPath,
@@ -185,6 +187,8 @@ std::vector<ProfileFile::Entry> Entries(const SettingsRecord& s, const WindowPos
         {"ClearRecent", flag(s.ClearRecent)},
         {"ClearRecycleBin", flag(s.ClearRecycleBin)},
         {"ClearRecycleBin_NoConfirm", flag(s.ClearRecycleBin_NoConfirm)},
+        {"NTS", flag(s.NTS)},
+        {"NTS_Port", number(s.NTS_Port)},
     };
 }
 

@@ -116,7 +116,10 @@ INSTANTIATE_TEST_SUITE_P(RangeFixUps, LoadSettingsRows, testing::Values(
     LoadRow{"ResumeDelayZero", "NTPatResume_Delay=0", [](const SettingsRecord& s) { EXPECT_EQ(s.NTPatResume_Delay, 30000); }},
     LoadRow{"ResumeDelayTop", "NTPatResume_Delay=60000", [](const SettingsRecord& s) { EXPECT_EQ(s.NTPatResume_Delay, 60000); }},
     LoadRow{"DrawIntervalZeroStays", "DrawInterval=0", [](const SettingsRecord& s) { EXPECT_EQ(s.DrawInterval, 0); }},
-    LoadRow{"DrawIntervalNegative", "DrawInterval=-1", [](const SettingsRecord& s) { EXPECT_EQ(s.DrawInterval, 75); }}
+    LoadRow{"DrawIntervalNegative", "DrawInterval=-1", [](const SettingsRecord& s) { EXPECT_EQ(s.DrawInterval, 75); }},
+    LoadRow{"NtsPortZero", "NTS=Yes\nNTS_Port=0", [](const SettingsRecord& s) { EXPECT_TRUE(s.NTS); EXPECT_EQ(s.NTS_Port, 4460); }},
+    LoadRow{"NtsPortAbove", "NTS_Port=65536", [](const SettingsRecord& s) { EXPECT_EQ(s.NTS_Port, 4460); }},
+    LoadRow{"NtsPortTop", "NTS_Port=65535", [](const SettingsRecord& s) { EXPECT_EQ(s.NTS_Port, 65535); }}
 ), RowName());
 
 INSTANTIATE_TEST_SUITE_P(Rounding, LoadSettingsRows, testing::Values(
@@ -170,7 +173,7 @@ std::string Expected26(const std::string& eol) {
         "XPosR=0.8000000\nYPosR=0.2000000\nTimeFormat=1\n"
         "DateFormat=yyyy年(ggge年)m月d日 aaaa\nEXITbyDblClick=No\n"
         "FixWindowPosition=Yes\nClearRecent=No\nClearRecycleBin=No\n"
-        "ClearRecycleBin_NoConfirm=No\n";
+        "ClearRecycleBin_NoConfirm=No\nNTS=No\nNTS_Port=4460\n";
     std::string text;
     for (char c : lf) {
         text += c == '\n' ? eol : std::string(1, c);
@@ -295,7 +298,7 @@ TEST_P(PositionRatioRows, WritesSevenDecimals) {
     SettingsRecord s;
     s.XPosR = row.loadedX;
     const auto entries = SettingsStore::Entries(s, row.window);
-    ASSERT_EQ(entries.size(), 26u);
+    ASSERT_EQ(entries.size(), 28u);
     EXPECT_EQ(entries[17].key, "XPosR");
     EXPECT_EQ(entries[17].value, row.expectedX);
 }
