@@ -1,11 +1,11 @@
 #include "OptionsDialog.h"
 
 #include "ClockPage.h"
-#include "ClockWindow.h"
 #include "DialogFont.h"
 #include "DialogSize.h"
 #include "GeneralPage.h"
 #include "SyncPage.h"
+#include "SystemTime.h"
 #include "TopMost.h"
 #include "options/OptionsModel.h"
 
@@ -20,24 +20,24 @@
 #include <QVBoxLayout>
 
 OptionsDialog::OptionsDialog(SettingsRecord& settings, const CalendarData& calendar,
-                             Services services, QWidget* parent)
+                             Sources sources, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      settings_(settings), services_(std::move(services)) {
-    setObjectName(QStringLiteral("frmOption"));
+      settings_(settings), sources_(std::move(sources)) {
+    setObjectName(QStringLiteral("OptionsDialog"));
     setWindowTitle(QStringLiteral("オプション"));
     setFont(DialogFont());
-    if (!services_.localClock) {
-        services_.localClock = &ClockWindow::SystemLocalTime;
+    if (!sources_.localClock) {
+        sources_.localClock = &SystemLocalTime;
     }
 
     TabStrip1 = new QTabWidget(this);
     TabStrip1->setObjectName(QStringLiteral("TabStrip1"));
     generalPage = new GeneralPage;
-    clockPage = new ClockPage(services_.localClock, calendar);
+    clockPage = new ClockPage(sources_.localClock, calendar);
     syncPage =
-        new SyncPage(settings_, SyncPage::Sources{services_.synchronise, services_.lastSyncText,
-                                                  services_.localClock});
+        new SyncPage(settings_, SyncPage::Sources{sources_.lastSyncText, sources_.localClock});
+    connect(syncPage, &SyncPage::synchroniseRequested, this, &OptionsDialog::synchroniseRequested);
     TabStrip1->addTab(generalPage, QStringLiteral("全般"));
     TabStrip1->addTab(clockPage, QStringLiteral("時計"));
     TabStrip1->addTab(syncPage, QStringLiteral("時刻合わせ"));
@@ -62,7 +62,7 @@ OptionsDialog::OptionsDialog(SettingsRecord& settings, const CalendarData& calen
     column->addLayout(buttons);
 
     const Options::Form form =
-        Options::Load(settings_, services_.queryAutoRun ? services_.queryAutoRun() : false);
+        Options::Load(settings_, sources_.queryAutoRun ? sources_.queryAutoRun() : false);
     generalPage->Load(form);
     clockPage->Load(form);
     syncPage->Load(form);
@@ -92,7 +92,7 @@ OptionsDialog::OptionsDialog(SettingsRecord& settings, const CalendarData& calen
     SetFocusOrder();
     LayOut(parent != nullptr && parent->screen() != nullptr ? parent->screen()
                                                             : QGuiApplication::primaryScreen());
-    generalPage->chkAutoRun->setFocus();
+    generalPage->FocusFirstControl();
 }
 
 OptionsDialog::~OptionsDialog() = default;
@@ -126,14 +126,10 @@ void OptionsDialog::Apply() {
     syncPage->Save(form);
     Options::Store(form, intervalEdited_, settings_);
     intervalEdited_ = false;
-    if (services_.settingsApplied) {
-        services_.settingsApplied();
-    }
+    Q_EMIT applied();
     // A clock that just went into the top-most band must not cover the dialog.
     ReassertTopMost(this, settings_);
-    if (services_.applyAutoRun) {
-        services_.applyAutoRun(settings_.AutoRun);
-    }
+    Q_EMIT autoRunChosen(settings_.AutoRun);
     cmdApply->setEnabled(false);
 }
 

@@ -18,6 +18,16 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent) {
 
 OptionsPage::~OptionsPage() = default;
 
+void OptionsPage::FocusFirstControl() {
+    // Created top to bottom, so the first child that takes Tab is the top one.
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if ((child->focusPolicy() & Qt::TabFocus) != 0 && child->isEnabled()) {
+            child->setFocus();
+            return;
+        }
+    }
+}
+
 void OptionsPage::AddHeading(const QString& caption) {
     if (column_->count() > 0) {
         column_->addSpacing(fontMetrics().height() / 2);

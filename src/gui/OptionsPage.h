@@ -25,6 +25,9 @@ public:
     virtual void Load(const Options::Form& form) = 0;
     virtual void Save(Options::Form& form) const = 0;
 
+    // The page's first control that takes the keyboard.
+    void FocusFirstControl();
+
 Q_SIGNALS:
     void Changed();
 

@@ -84,7 +84,7 @@ SyncPage::SyncPage(const SettingsRecord& applied, Sources sources, QWidget* pare
 
     connect(cmbServers, &QComboBox::editTextChanged, this, &OptionsPage::Changed);
     connect(cmbServers, &QComboBox::activated, this, &OptionsPage::Changed);
-    connect(cmdTestNTP, &QPushButton::clicked, this, &SyncPage::cmdTestNTP_Click);
+    connect(cmdTestNTP, &QPushButton::clicked, this, &SyncPage::SynchroniseNow);
     connect(txtNTPbyTimer_Interval, &SpinField::textChanged, this, &SyncPage::IntervalEdited);
 }
 
@@ -131,10 +131,7 @@ void SyncPage::RefreshStatus() {
         Options::NextSyncText(applied_.NTPbyTimer, sources_.clock(), applied_.NTPCountdown)));
 }
 
-void SyncPage::cmdTestNTP_Click() {
-    if (!sources_.synchronise) {
-        return;
-    }
+void SyncPage::SynchroniseNow() {
     // The server as typed, applied or not; everything else as applied.
     const std::string server = TextOf(*cmbServers);
     // The dialog stays usable while the run waits; only a second run from
@@ -143,7 +140,7 @@ void SyncPage::cmdTestNTP_Click() {
     cmdTestNTP->setEnabled(false);
     QWidget* const movedTo = window()->focusWidget();
     const QPointer<SyncPage> alive(this);
-    sources_.synchronise(server);
+    Q_EMIT synchroniseRequested(server);
     if (!alive) {
         return;
     }

@@ -1,5 +1,6 @@
 #include "SyncResultDialog.h"
 #include "DialogSize.h"
+#include "Named.h"
 #include "TopMost.h"
 
 #include <QApplication>
@@ -26,7 +27,7 @@ void WhileOpen(std::function<void(SyncResultDialog&)> body) {
         SyncResultDialog* open = SyncResultDialog::Current();
         ASSERT_NE(open, nullptr);
         body(*open);
-        open->cmdOK->click();
+        Named<QPushButton>(*open, "cmdOK").click();
     });
 }
 
@@ -37,7 +38,7 @@ TEST(SyncMessage, NothingIsShownWithShowDialogOff) {
     QTimer::singleShot(0, qApp, [&opened] {
         if (SyncResultDialog* d = SyncResultDialog::Current()) {
             opened = true;
-            d->cmdOK->click();
+            Named<QPushButton>(*d, "cmdOK").click();
         }
     });
     SyncResultDialog::ShowMessage("x", s, nullptr);
@@ -51,14 +52,14 @@ TEST(SyncMessage, ASecondMessageWhileOpenIsDropped) {
     QString shown;
     WhileOpen([&](SyncResultDialog& d) {
         SyncResultDialog::ShowMessage("second", s, nullptr); // returns at once
-        shown = d.lblMsg->text();
+        shown = Named<QLabel>(d, "lblMsg").text();
     });
     SyncResultDialog::ShowMessage("first", s, nullptr);
     EXPECT_EQ(shown, QStringLiteral("first"));
     EXPECT_EQ(SyncResultDialog::Current(), nullptr) << "unloaded by OK";
 
     // Closed, the next message opens a dialog again.
-    WhileOpen([&](SyncResultDialog& d) { shown = d.lblMsg->text(); });
+    WhileOpen([&](SyncResultDialog& d) { shown = Named<QLabel>(d, "lblMsg").text(); });
     SyncResultDialog::ShowMessage("third", s, nullptr);
     EXPECT_EQ(shown, QStringLiteral("third"));
 }
@@ -71,9 +72,9 @@ TEST(SyncMessage, LinesBreakAtCrLfAndTheButtonIsTheDefault) {
     bool focused = false;
     QString title;
     WhileOpen([&](SyncResultDialog& d) {
-        shown = d.lblMsg->text();
-        isDefault = d.cmdOK->isDefault();
-        focused = d.focusWidget() == d.cmdOK;
+        shown = Named<QLabel>(d, "lblMsg").text();
+        isDefault = Named<QPushButton>(d, "cmdOK").isDefault();
+        focused = d.focusWidget() == &Named<QPushButton>(d, "cmdOK");
         title = d.windowTitle();
     });
     SyncResultDialog::ShowMessage("エラー: A\r\n\r\n時刻の同期はできませんでした。", s, nullptr);
@@ -100,7 +101,7 @@ TEST(SyncMessage, OwnedByTheClockAndClosedByEsc) {
     QTimer::singleShot(2000, qApp, [&escClosed] {
         if (SyncResultDialog* d = SyncResultDialog::Current()) {
             escClosed = false;
-            d->cmdOK->click();
+            Named<QPushButton>(*d, "cmdOK").click();
         }
     });
     SyncResultDialog::ShowMessage("ok", s, &clock);
@@ -152,14 +153,14 @@ TEST_P(WholeText, EveryLineWholeAndClearOfTheButton) {
             QSize(DialogSize::TwipsToPixels(5055, dpi), DialogSize::TwipsToPixels(1695, dpi));
         size = d.size();
         screen = d.screen()->availableGeometry();
-        label = d.lblMsg->geometry();
-        button = d.cmdOK->geometry();
+        label = Named<QLabel>(d, "lblMsg").geometry();
+        button = Named<QPushButton>(d, "cmdOK").geometry();
         // Wrapped at the label's width, breaking inside a word only where a
         // word is longer than a line.
-        text = QFontMetrics(d.lblMsg->font(), d.lblMsg)
+        text = QFontMetrics(Named<QLabel>(d, "lblMsg").font(), &Named<QLabel>(d, "lblMsg"))
                    .boundingRect(QRect(label.topLeft(), QSize(label.width(), 100000)),
                                  Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere,
-                                 d.lblMsg->text());
+                                 Named<QLabel>(d, "lblMsg").text());
     });
     SyncResultDialog::ShowMessage(GetParam().text, s, nullptr);
     EXPECT_GE(size.width(), designed.width());
