@@ -44,13 +44,13 @@ OptionsDialog::OptionsDialog(SettingsRecord& settings, const CalendarData& calen
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    // OK is what Enter presses, unless another button has the focus: then
+    // that one, as the user sees it framed.
     cmdOK->setDefault(true);
     cmdCancel = new QPushButton(QStringLiteral("キャンセル"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
     cmdApply = new QPushButton(QStringLiteral("適用(&A)"), this);
     cmdApply->setObjectName(QStringLiteral("cmdApply"));
-    cmdApply->setAutoDefault(false);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);

@@ -34,8 +34,6 @@ SyncPage::SyncPage(const SettingsRecord& applied, Sources sources, QWidget* pare
     serverLine->addWidget(cmbServers, 1);
     cmdTestNTP = new QPushButton(QStringLiteral("今すぐ同期(&Y)"), this);
     cmdTestNTP->setObjectName(QStringLiteral("cmdTestNTP"));
-    // Enter belongs to OK, also while this button has the focus.
-    cmdTestNTP->setAutoDefault(false);
     serverLine->addWidget(cmdTestNTP);
 
     chkNTPatRun = AddCheckBox(QStringLiteral("chkNTPatRun"),

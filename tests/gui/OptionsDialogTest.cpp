@@ -176,6 +176,37 @@ TEST(OptionsDialog, EachArrowStopsOnlyAtItsOwnBound) {
     }
 }
 
+struct EnterRow {
+    const char* name;
+    const char* focused;
+    bool stillOpen;
+    int applied;
+    std::size_t runs;
+};
+
+class Enter : public testing::TestWithParam<EnterRow> {};
+
+TEST_P(Enter, PressesTheFocusedButtonElseOk) {
+    Fixture f;
+    OptionsDialog& d = f.Open();
+    Named<QCheckBox>(d, "chkBlink").click(); // enables Apply
+    QWidget& focused = Named<QWidget>(d, GetParam().focused);
+    Named<QTabWidget>(d, "TabStrip1").setCurrentWidget(focused.parentWidget());
+    d.show();
+    focused.setFocus();
+    QTest::keyClick(&focused, Qt::Key_Return);
+    EXPECT_EQ(d.isVisible(), GetParam().stillOpen);
+    EXPECT_EQ(f.applied, GetParam().applied);
+    EXPECT_EQ(f.servers.size(), GetParam().runs);
+}
+
+INSTANTIATE_TEST_SUITE_P(Focus, Enter,
+                         testing::Values(EnterRow{"OnCancel", "cmdCancel", false, 0, 0},
+                                         EnterRow{"OnApply", "cmdApply", true, 1, 0},
+                                         EnterRow{"OnSynchroniseNow", "cmdTestNTP", true, 0, 1},
+                                         EnterRow{"OnACheckBox", "chkTopMost", false, 1, 0}),
+                         RowName());
+
 TEST(OptionsDialog, EscapeAndCancelStoreNothingButKeepWhatWasApplied) {
     Fixture f;
     OptionsDialog& d = f.Open();
