@@ -127,8 +127,13 @@ void OptionsDialog::Apply() {
     Options::Store(form, intervalEdited_, settings_);
     intervalEdited_ = false;
     Q_EMIT applied();
-    // A clock that just went into the top-most band must not cover the dialog.
-    ReassertTopMost(this, settings_);
+    // The clock was just raised within its band, top-most or not; the dialog
+    // belongs above the clock it edits.
+    if (settings_.TopMost) {
+        SetTopMost(this, true);
+    } else if (isVisible()) {
+        raise();
+    }
     Q_EMIT autoRunChosen(settings_.AutoRun);
     cmdApply->setEnabled(false);
 }
