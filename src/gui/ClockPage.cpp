@@ -74,7 +74,7 @@ void ClockPage::Load(const Options::Form& f) {
 void ClockPage::Save(Options::Form& f) const {
     f.chkBlink = chkBlink->isChecked();
     f.chkUseTimeOffset = chkUseTimeOffset->isChecked();
-    f.txtTimeOffset = txtTimeOffset->text().toStdString();
+    f.txtTimeOffset = txtTimeOffset->NumberText();
     f.cmbTimeFormat = cmbTimeFormat->currentIndex();
     f.cmbDateFormat = TextOf(*cmbDateFormat);
 }

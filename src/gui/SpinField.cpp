@@ -20,8 +20,12 @@ void SpinField::SetText(const QString& text) {
     lineEdit()->setText(text);
 }
 
+std::string SpinField::NumberText() const {
+    return text().normalized(QString::NormalizationForm_KC).toStdString();
+}
+
 void SpinField::stepBy(int steps) {
-    const std::string next = Options::Step(text().toStdString(), bounds_, steps);
+    const std::string next = Options::Step(NumberText(), bounds_, steps);
     lineEdit()->setText(QString::fromStdString(next));
     selectAll();
 }
@@ -31,7 +35,7 @@ QAbstractSpinBox::StepEnabled SpinField::stepEnabled() const {
         return StepNone;
     }
     // An arrow that would leave the text as it is has nothing to do.
-    const std::string now = text().toStdString();
+    const std::string now = NumberText();
     StepEnabled enabled = StepNone;
     if (Options::Step(now, bounds_, 1) != now) {
         enabled |= StepUpEnabled;

@@ -4,6 +4,8 @@
 
 #include <QAbstractSpinBox>
 
+#include <string>
+
 // A numeric text field with its up/down arrows inside. The bounds limit the
 // arrows and the Up/Down keys only: whatever is typed stays as typed, and the
 // settings take it from the text.
@@ -14,6 +16,9 @@ public:
     ~SpinField() override;
 
     void SetText(const QString& text);
+    // The text as a number is read from it: digits, signs and the decimal
+    // point typed full-width with an input method count as their ASCII forms.
+    std::string NumberText() const;
 
     void stepBy(int steps) override;
     QValidator::State validate(QString& input, int& pos) const override;

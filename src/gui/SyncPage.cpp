@@ -107,10 +107,10 @@ void SyncPage::Save(Options::Form& f) const {
     f.chkNTPatRun = chkNTPatRun->isChecked();
     f.chkNTPatResume = chkNTPatResume->isChecked();
     f.chkNTPbyTimer = chkNTPbyTimer->isChecked();
-    f.txtNTPbyTimer_Interval = txtNTPbyTimer_Interval->text().toStdString();
-    f.txtNTPatResume_Delay = txtNTPatResume_Delay->text().toStdString();
+    f.txtNTPbyTimer_Interval = txtNTPbyTimer_Interval->NumberText();
+    f.txtNTPatResume_Delay = txtNTPatResume_Delay->NumberText();
     f.chkNTP_UsePermissibleDelay = chkNTP_UsePermissibleDelay->isChecked();
-    f.txtNTP_PermissibleDelay = txtNTP_PermissibleDelay->text().toStdString();
+    f.txtNTP_PermissibleDelay = txtNTP_PermissibleDelay->NumberText();
     f.chkNTP_ShowDialog = chkNTP_ShowDialog->isChecked();
     f.chkNTP_Logging = chkNTP_Logging->isChecked();
 }

@@ -20,6 +20,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -143,15 +144,29 @@ const NumericRow kNumeric[] = {
      &SettingsRecord::NTP_PermissibleDelay, 700},
 };
 
+// The same typed full-width with an input method.
+const NumericRow kFullWidth[] = {
+    {"txtTimeOffset", Options::kTimeOffsetBounds, "－１．５", &SettingsRecord::TimeOffset, -90},
+    {"txtNTPbyTimer_Interval", Options::kIntervalBounds, "１２",
+     &SettingsRecord::NTPbyTimer_Interval, 12},
+    {"txtNTPatResume_Delay", Options::kResumeDelayBounds, "２．５",
+     &SettingsRecord::NTPatResume_Delay, 2500},
+    {"txtNTP_PermissibleDelay", Options::kPermissibleDelayBounds, "＋８００",
+     &SettingsRecord::NTP_PermissibleDelay, 800},
+};
+
 TEST(OptionsDialog, OkStoresEveryNumericFieldInItsOwnSetting) {
-    Fixture f;
-    OptionsDialog& d = f.Open();
-    for (const NumericRow& row : kNumeric) {
-        Named<SpinField>(d, row.field).SetText(QString::fromUtf8(row.typed));
-    }
-    Named<QPushButton>(d, "cmdOK").click();
-    for (const NumericRow& row : kNumeric) {
-        EXPECT_EQ(f.s.*row.stored, row.expected) << row.field;
+    using Rows = std::span<const NumericRow>;
+    for (const Rows rows : {Rows(kNumeric), Rows(kFullWidth)}) {
+        Fixture f;
+        OptionsDialog& d = f.Open();
+        for (const NumericRow& row : rows) {
+            Named<SpinField>(d, row.field).SetText(QString::fromUtf8(row.typed));
+        }
+        Named<QPushButton>(d, "cmdOK").click();
+        for (const NumericRow& row : rows) {
+            EXPECT_EQ(f.s.*row.stored, row.expected) << row.field << " " << row.typed;
+        }
     }
 }
 
