@@ -52,13 +52,13 @@ QValidator::State SpinField::validate(QString&, int&) const {
 
 QSize SpinField::sizeHint() const {
     ensurePolished();
-    // Room for the longer bound and one more digit, then the style's frame
-    // and arrows around it.
+    // Whatever is typed stays as typed, so the field shows ten characters
+    // of the font it really uses, not only its bounds' digits; then the
+    // line's own margins, the style's frame and the arrows around it.
     const QFontMetrics fm(fontMetrics());
-    const int digits = std::max(fm.horizontalAdvance(QString::number(bounds_.lower)),
-                                fm.horizontalAdvance(QString::number(bounds_.upper)));
-    const QSize contents(digits + fm.horizontalAdvance(QLatin1Char('0')) + 2,
-                         lineEdit()->sizeHint().height());
+    const int text = std::max(fm.horizontalAdvance(QString(kShownCharacters, QLatin1Char('0'))),
+                              kShownCharacters * fm.averageCharWidth());
+    const QSize contents(text + kLineEditMargins, lineEdit()->sizeHint().height());
     QStyleOptionSpinBox option;
     initStyleOption(&option);
     return style()->sizeFromContents(QStyle::CT_SpinBox, &option, contents, this);

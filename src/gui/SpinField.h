@@ -25,6 +25,9 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+    // How many characters the field shows without scrolling.
+    static constexpr int kShownCharacters = 10;
+
 Q_SIGNALS:
     // Typed, pasted, stepped or set.
     void textChanged(const QString& text);
@@ -33,5 +36,8 @@ protected:
     StepEnabled stepEnabled() const override;
 
 private:
+    // A line edit keeps this much beside its text, and one pixel for the
+    // cursor.
+    static constexpr int kLineEditMargins = 2 * 2 + 1;
     Options::SpinBounds bounds_;
 };

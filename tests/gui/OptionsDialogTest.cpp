@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -166,6 +167,19 @@ TEST(OptionsDialog, OkStoresEveryNumericFieldInItsOwnSetting) {
         Named<QPushButton>(d, "cmdOK").click();
         for (const NumericRow& row : rows) {
             EXPECT_EQ(f.s.*row.stored, row.expected) << row.field << " " << row.typed;
+        }
+    }
+}
+
+TEST(OptionsDialog, EveryNumberFieldShowsTenCharactersWhole) {
+    Fixture f;
+    OptionsDialog& d = f.Open();
+    d.show();
+    for (const NumericRow& row : kNumeric) {
+        const QLineEdit& edit = *Named<SpinField>(d, row.field).findChild<QLineEdit*>();
+        for (const QString& typed : {QStringLiteral("9999999999"), QStringLiteral("12abc-+.,W")}) {
+            EXPECT_GE(edit.contentsRect().width() - 4, edit.fontMetrics().horizontalAdvance(typed))
+                << row.field << " " << typed.toStdString();
         }
     }
 }
