@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -31,6 +32,9 @@ SyncPage::SyncPage(const SettingsRecord& applied, Sources sources, QWidget* pare
     cmbServers->setObjectName(QStringLiteral("cmbServers"));
     MakeFreeText(*cmbServers);
     cmbServers->addItem(QString::fromStdString(Options::BuiltInServer()));
+    // An empty box means the built-in server from the next start on; the
+    // user should see which one.
+    cmbServers->lineEdit()->setPlaceholderText(QString::fromStdString(Options::BuiltInServer()));
     serverLine->addWidget(cmbServers, 1);
     cmdTestNTP = new QPushButton(QStringLiteral("今すぐ同期(&Y)"), this);
     cmdTestNTP->setObjectName(QStringLiteral("cmdTestNTP"));

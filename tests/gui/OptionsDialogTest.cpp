@@ -310,6 +310,9 @@ TEST(SyncPage, SynchroniseNowUsesTheTypedServerAndLeavesTheSettingAlone) {
     EXPECT_TRUE(othersDuringRun);
     EXPECT_TRUE(Named<QPushButton>(d, "cmdTestNTP").isEnabled());
     EXPECT_EQ(f.s.NTP_Server, "ntp.nict.jp");
+    EXPECT_EQ(Named<QComboBox>(d, "cmbServers").lineEdit()->placeholderText(),
+              QStringLiteral("ntp.nict.jp"))
+        << "what an empty box stands for";
     EXPECT_EQ(Named<QLabel>(d, "lblNTP_LastModified").text(), QStringLiteral("(不明)"))
         << "it failed";
 }
