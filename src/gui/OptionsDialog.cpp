@@ -90,8 +90,17 @@ OptionsDialog::OptionsDialog(SettingsRecord& settings, const CalendarData& calen
     tmrShowLog->start();
 
     SetFocusOrder();
-    LayOut(parent != nullptr && parent->screen() != nullptr ? parent->screen()
-                                                            : QGuiApplication::primaryScreen());
+    QScreen* const screen = parent != nullptr && parent->screen() != nullptr
+                                ? parent->screen()
+                                : QGuiApplication::primaryScreen();
+    LayOut(screen);
+    if (parent != nullptr && parent->isVisible() && screen != nullptr) {
+        // Centred over a small clock near the top, the dialog would be pushed
+        // against the screen's edge. The window manager's frame is not known
+        // before the dialog is shown: a title bar's worth is allowed for.
+        const QSize framed = size() + QSize(0, 2 * fontMetrics().height());
+        move(DialogSize::PlacedNear(parent->frameGeometry(), framed, screen->availableGeometry()));
+    }
     generalPage->FocusFirstControl();
 }
 

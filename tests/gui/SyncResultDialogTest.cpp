@@ -208,4 +208,35 @@ INSTANTIATE_TEST_SUITE_P(Sizes, Twips,
                                            TwipsRow{"MarginAt96", 120, 96, 8}),
                          RowName());
 
+struct PlaceRow {
+    const char* name;
+    QRect clock;
+    QSize dialog;
+    QRect screen;
+    QPoint expected;
+};
+
+class Placed : public ::testing::TestWithParam<PlaceRow> {};
+
+TEST_P(Placed, NearTheClockAndWholeOnItsScreen) {
+    EXPECT_EQ(DialogSize::PlacedNear(GetParam().clock, GetParam().dialog, GetParam().screen),
+              GetParam().expected);
+}
+
+const QRect kScreen(0, 0, 1280, 1024);
+const QRect kRightScreen(1280, 0, 1920, 1080);
+const QSize kDialog(400, 300);
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Where, Placed, ::testing::Values(
+    PlaceRow{"CentredBelow", {900, 300, 118, 48}, kDialog, kScreen, {758, 348}},
+    PlaceRow{"BelowAClockAtTheTop", {900, 0, 118, 48}, kDialog, kScreen, {758, 48}},
+    PlaceRow{"AboveAClockAtTheBottom", {900, 900, 118, 48}, kDialog, kScreen, {758, 600}},
+    PlaceRow{"KeptInAtTheRightEdge", {1200, 300, 118, 48}, kDialog, kScreen, {880, 348}},
+    PlaceRow{"OnTheClocksOwnScreen", {1290, 10, 118, 48}, kDialog, kRightScreen, {1280, 58}},
+    PlaceRow{"TooTallForEitherSide", {100, 400, 118, 48}, {400, 900}, kScreen, {0, 0}},
+    PlaceRow{"LargerThanTheScreen", {900, 300, 118, 48}, {2000, 2000}, kScreen, {0, 0}}
+), RowName());
+// clang-format on
+
 } // namespace
