@@ -6,6 +6,7 @@
 #include "ClockMenu.h"
 #include "ClockStepWatch.h"
 #include "ClockWindow.h"
+#include "DialogFont.h"
 #include "HelpPage.h"
 #include "Instance.h"
 #include "OptionsDialog.h"
@@ -155,6 +156,8 @@ void Application::ConnectClock() {
 void Application::Start() {
     SettingsRecord& s = context_.settings;
     QGuiApplication::setQuitOnLastWindowClosed(false);
+    // One face for every window, tooltips and message boxes included.
+    QApplication::setFont(DialogFont());
 
     // The window and its menu; neither is shown yet. The settings were read
     // before, with the zone's offset as the default of NTP_UTCOffset.

@@ -1,9 +1,48 @@
 #include "ClockMenu.h"
 
+#include "DialogFont.h"
+
 #include <QAction>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProxyStyle>
+#include <QStyleOption>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
+
+// A Japanese desktop's menu shows a tick beside a ticked item and nothing
+// beside an unticked one, where the widget styles draw a check box.
+class TickOnlyStyle final : public QProxyStyle {
+public:
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        if (element != PE_IndicatorCheckBox || qobject_cast<const QMenu*>(widget) == nullptr) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        if ((option->state & State_On) == 0) {
+            return;
+        }
+        const QRectF r = QRectF(option->rect).adjusted(2, 2, -2, -2);
+        QPainterPath tick;
+        tick.moveTo(r.left() + r.width() * 0.15, r.top() + r.height() * 0.55);
+        tick.lineTo(r.left() + r.width() * 0.42, r.top() + r.height() * 0.80);
+        tick.lineTo(r.left() + r.width() * 0.88, r.top() + r.height() * 0.22);
+        const bool selected = (option->state & State_Selected) != 0;
+        QPen pen(option->palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        pen.setWidthF(std::max(1.5, r.height() / 7));
+        pen.setCapStyle(Qt::RoundCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(pen);
+        painter->drawPath(tick);
+        painter->restore();
+    }
+};
 
 QAction* Item(QMenu& menu, const QString& name, const QString& caption) {
     QAction* action = menu.addAction(caption);
@@ -20,6 +59,12 @@ void Separator(QMenu& menu, const QString& name) {
 ClockMenu::ClockMenu(SettingsRecord& settings, QWidget* owner)
     : QMenu(QStringLiteral("ショートカットメニュー"), owner), settings_(settings) {
     setObjectName(QStringLiteral("mnuMenus"));
+    // The dialogs' font, not the platform's menu font, which on a desktop
+    // without Japanese settings is another face altogether.
+    setFont(DialogFont());
+    auto* style = new TickOnlyStyle;
+    style->setParent(this);
+    setStyle(style);
 
     QAction* sync = Item(*this, QStringLiteral("mnuNTP"), QStringLiteral("時刻の同期(&N)"));
     Separator(*this, QStringLiteral("mnuBar1"));

@@ -1,4 +1,5 @@
 #include "ClockMenu.h"
+#include "DialogFont.h"
 #include "Named.h"
 
 #include <QAction>
@@ -55,6 +56,7 @@ TEST(Entries, CaptionsOrderSeparatorsAndCheckMarks) {
         f.menu.SyncCheckMarks();
         EXPECT_EQ(f.menu.title(), QStringLiteral("ショートカットメニュー"));
         EXPECT_EQ(f.menu.defaultAction(), nullptr);
+        EXPECT_EQ(f.menu.font(), DialogFont()) << "the dialogs' face, not the platform's";
         const QList<QAction*> actions = f.menu.actions();
         ASSERT_EQ(actions.size(), static_cast<qsizetype>(std::size(kEntries)));
         for (std::size_t i = 0; i < std::size(kEntries); ++i) {
