@@ -44,6 +44,8 @@ protected:
                             QBoxLayout& line);
     // A framed group with a caption, in the current section.
     QGroupBox* AddFrame(const QString& caption, QVBoxLayout*& inside);
+    // The control a frame holds alone is named by the frame's caption.
+    static void NameAfterFrame(QWidget& control, const QGroupBox& frame);
     // Pushes what was added toward the top of the page.
     void Finish();
 

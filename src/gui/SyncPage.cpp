@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,12 +26,13 @@ SyncPage::SyncPage(const SettingsRecord& applied, Sources sources, QWidget* pare
     : OptionsPage(parent), applied_(applied), sources_(std::move(sources)) {
     AddHeading(QStringLiteral("基本設定"));
     QVBoxLayout* inside = nullptr;
-    AddFrame(QStringLiteral("NTPサーバー"), inside);
+    const QGroupBox* serverFrame = AddFrame(QStringLiteral("NTPサーバー"), inside);
     auto* serverLine = new QHBoxLayout;
     inside->addLayout(serverLine);
     cmbServers = new QComboBox(this);
     cmbServers->setObjectName(QStringLiteral("cmbServers"));
     MakeFreeText(*cmbServers);
+    NameAfterFrame(*cmbServers, *serverFrame);
     cmbServers->addItem(QString::fromStdString(Options::BuiltInServer()));
     // An empty box means the built-in server from the next start on; the
     // user should see which one.
@@ -38,6 +40,11 @@ SyncPage::SyncPage(const SettingsRecord& applied, Sources sources, QWidget* pare
     serverLine->addWidget(cmbServers, 1);
     cmdTestNTP = new QPushButton(QStringLiteral("今すぐ同期(&Y)"), this);
     cmdTestNTP->setObjectName(QStringLiteral("cmdTestNTP"));
+    // As tall as the box beside it, and with a character's room either side
+    // of its caption.
+    cmdTestNTP->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    cmdTestNTP->setMinimumWidth(cmdTestNTP->sizeHint().width() +
+                                2 * cmdTestNTP->fontMetrics().averageCharWidth());
     serverLine->addWidget(cmdTestNTP);
 
     chkNTPatRun = AddCheckBox(QStringLiteral("chkNTPatRun"),
@@ -53,12 +60,18 @@ SyncPage::SyncPage(const SettingsRecord& applied, Sources sources, QWidget* pare
 
     auto* status = new QGridLayout;
     status->setColumnStretch(1, 1);
-    status->addWidget(new QLabel(QStringLiteral("前回の同期: "), this), 0, 0);
+    // The captions end in their own space.
+    status->setHorizontalSpacing(0);
+    auto* lastCaption = new QLabel(QStringLiteral("前回の同期: "), this);
+    status->addWidget(lastCaption, 0, 0);
     lblNTP_LastModified = new QLabel(Text(Options::kUnknown), this);
+    lastCaption->setBuddy(lblNTP_LastModified);
     lblNTP_LastModified->setObjectName(QStringLiteral("lblNTP_LastModified"));
     status->addWidget(lblNTP_LastModified, 0, 1);
-    status->addWidget(new QLabel(QStringLiteral("次回の同期: "), this), 1, 0);
+    auto* nextCaption = new QLabel(QStringLiteral("次回の同期: "), this);
+    status->addWidget(nextCaption, 1, 0);
     lblNTPbyTimer = new QLabel(Text(Options::kUnknown), this);
+    nextCaption->setBuddy(lblNTPbyTimer);
     lblNTPbyTimer->setObjectName(QStringLiteral("lblNTPbyTimer"));
     status->addWidget(lblNTPbyTimer, 1, 1);
     AddLine()->addLayout(status);

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -182,6 +183,26 @@ TEST(OptionsDialog, EveryNumberFieldShowsTenCharactersWhole) {
                 << row.field << " " << typed.toStdString();
         }
     }
+}
+
+TEST(OptionsDialog, AReaderCanNameEveryField) {
+    Fixture f;
+    OptionsDialog& d = f.Open();
+    QSet<const QWidget*> labelled;
+    for (const QLabel* label : d.findChildren<QLabel*>()) {
+        labelled.insert(label->buddy());
+    }
+    for (const char* value : {"lblNTP_LastModified", "lblNTPbyTimer", "lblTimeFormatSample"}) {
+        EXPECT_TRUE(labelled.contains(&Named<QLabel>(d, value))) << value;
+    }
+    for (const QWidget* field : d.findChildren<QWidget*>()) {
+        if (qobject_cast<const QAbstractSpinBox*>(field) || qobject_cast<const QComboBox*>(field)) {
+            EXPECT_TRUE(labelled.contains(field) || !field->accessibleName().isEmpty())
+                << field->objectName().toStdString();
+        }
+    }
+    EXPECT_EQ(Named<SpinField>(d, "txtNTPbyTimer_Interval").accessibleName(),
+              QStringLiteral("定期的に同期する(T) (時間ごと)"));
 }
 
 TEST(OptionsDialog, EachArrowStopsOnlyAtItsOwnBound) {
