@@ -3,6 +3,7 @@
 #include "Named.h"
 #include "TopMost.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
@@ -71,14 +72,18 @@ TEST(SyncMessage, LinesBreakAtCrLfAndTheButtonIsTheDefault) {
     bool isDefault = false;
     bool focused = false;
     QString title;
+    QString read; // as a screen reader gets it
     WhileOpen([&](SyncResultDialog& d) {
         shown = Named<QLabel>(d, "lblMsg").text();
+        read = QAccessible::queryAccessibleInterface(&Named<QLabel>(d, "lblMsg"))
+                   ->text(QAccessible::Name);
         isDefault = Named<QPushButton>(d, "cmdOK").isDefault();
         focused = d.focusWidget() == &Named<QPushButton>(d, "cmdOK");
         title = d.windowTitle();
     });
     SyncResultDialog::ShowMessage("エラー: A\r\n\r\n時刻の同期はできませんでした。", s, nullptr);
     EXPECT_EQ(shown, QStringLiteral("エラー: A\n\n時刻の同期はできませんでした。"));
+    EXPECT_EQ(read, shown) << "one text, not pieces";
     EXPECT_TRUE(isDefault);
     EXPECT_TRUE(focused);
     EXPECT_EQ(title, QStringLiteral("時刻の同期"));
