@@ -6,6 +6,8 @@
 #include "ClockMenu.h"
 #include "ClockStepWatch.h"
 #include "ClockWindow.h"
+#include "DialogFont.h"
+#include "HelpPage.h"
 #include "Instance.h"
 #include "OptionsDialog.h"
 #include "QtPictures.h"
@@ -25,8 +27,10 @@
 #include "settings/SettingsStore.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QUrl>
 
 using ntp::Triggers::ArmSyncAtResume;
 using ntp::Triggers::ArmSyncAtRun;
@@ -40,6 +44,7 @@ Application::~Application() {
     runner_.reset();
     resumeWatch_.reset();
     ntpAtRun_.reset();
+    tmrNTPatRun_.reset();
     window_.reset();
     terminationNotifier_.reset();
 }
@@ -74,17 +79,19 @@ void Application::OpenOptions() {
         return;
     }
     SettingsRecord& s = context_.settings;
-    OptionsDialog::Services services;
-    services.queryAutoRun = &Autostart::Query;
-    services.applyAutoRun = &Autostart::Apply;
-    services.settingsApplied = [this] {
-        window_->ApplySettings();
-        SaveSettings();
-    };
-    services.synchronise = [this](const std::string& server) { Synchronise(true, server); };
-    services.lastSyncText = [this] { return runner_ ? runner_->LastSyncText() : std::string(); };
+    OptionsDialog::Sources sources;
+    sources.queryAutoRun = &Autostart::Query;
+    sources.lastSyncText = [this] { return runner_ ? runner_->LastSyncText() : std::string(); };
 
-    OptionsDialog dialog(s, *calendar_, std::move(services), window_.get());
+    OptionsDialog dialog(s, *calendar_, std::move(sources), window_.get());
+    QObject::connect(&dialog, &OptionsDialog::applied, &dialog, [this] {
+        window_->ApplySettings();
+        menu_->SyncCheckMarks();
+        SaveSettings();
+    });
+    QObject::connect(&dialog, &OptionsDialog::autoRunChosen, &dialog, &Autostart::Apply);
+    QObject::connect(&dialog, &OptionsDialog::synchroniseRequested, &dialog,
+                     [this](const std::string& server) { Synchronise(true, server); });
     optionsOpen_ = true;
     ReassertTopMost(&dialog, s);
     dialog.exec();
@@ -107,20 +114,64 @@ void Application::WatchTerminationSignals() {
                      });
 }
 
+void Application::ConnectClock() {
+    ClockWindow& window = *window_;
+    ClockMenu& menu = *menu_;
+    SettingsRecord& s = context_.settings;
+    QObject::connect(&window, &ClockWindow::menuRequested, &menu, &ClockMenu::ShowAt);
+    QObject::connect(&window, &ClockWindow::exitRequested, &window, [this] { Exit(); });
+    QObject::connect(&menu, &ClockMenu::exitRequested, &window, [this] { Exit(); });
+    QObject::connect(&menu, &ClockMenu::synchroniseRequested, &window,
+                     [this] { Synchronise(true, context_.settings.NTP_Server); });
+    QObject::connect(&menu, &ClockMenu::blinkToggled, &window, [this] {
+        SaveSettings();
+        window_->DrawClockFace(true);
+    });
+    QObject::connect(&menu, &ClockMenu::topMostToggled, &window, [this](bool on) {
+        SetTopMost(window_.get(), on);
+        SaveSettings();
+    });
+    QObject::connect(&menu, &ClockMenu::optionsRequested, &window, [this] { OpenOptions(); });
+    QObject::connect(&menu, &ClockMenu::aboutRequested, &window,
+                     [this] { AboutDialog::Open(window_.get(), context_.settings); });
+    // A missing page or no viewer simply shows nothing.
+    QObject::connect(&menu, &ClockMenu::helpRequested, &window,
+                     [] { QDesktopServices::openUrl(QUrl::fromLocalFile(HelpPagePath())); });
+
+    const ntp::Triggers::SyncRun run = [this](bool showResult, const std::string& server) {
+        Synchronise(showResult, server);
+    };
+    QObject::connect(tmrNTPatRun_.get(), &QTimer::timeout, &window, [this, run] {
+        ntp::Triggers::OnNTPatRunTick(context_.settings, *ntpAtRun_, run);
+    });
+    // A frame drawn while the program ends plans the countdown's minute
+    // again; that tick must not start a run.
+    QObject::connect(&window, &ClockWindow::minuteTicked, &window, [this, run, &s] {
+        if (!exiting_) {
+            ntp::Triggers::OnNTPbyTimerTick(s, run);
+        }
+    });
+}
+
 void Application::Start() {
     SettingsRecord& s = context_.settings;
     QGuiApplication::setQuitOnLastWindowClosed(false);
+    // One face for every window, tooltips and message boxes included.
+    QApplication::setFont(DialogFont());
 
     // The window and its menu; neither is shown yet. The settings were read
     // before, with the zone's offset as the default of NTP_UTCOffset.
     window_ = std::make_unique<ClockWindow>(s);
     ClockWindow& window = *window_;
-    ClockMenu& menu = *window.mnuMenus;
+    menu_ = new ClockMenu(s, &window);
     window.setWindowIcon(ProgramIcon());
 
+    tmrNTPatRun_ = std::make_unique<QTimer>();
+    tmrNTPatRun_->setObjectName(QStringLiteral("tmrNTPatRun"));
+    tmrNTPatRun_->setInterval(60000);
+    ntpAtRun_ = std::make_unique<QtTimer>(*tmrNTPatRun_);
     // Asking for the native handle creates the window, which the resume watch
     // listens on under Windows.
-    ntpAtRun_ = std::make_unique<QtTimer>(*window.tmrNTPatRun);
     resumeWatch_ = MakeResumeWatch();
     resumeWatch_->HookMainWindow(static_cast<std::uintptr_t>(window.winId()),
                                  [this] { ArmSyncAtResume(context_.settings, *ntpAtRun_); });
@@ -132,35 +183,13 @@ void Application::Start() {
         [cal = calendar_.get()](const LocalDateTime& t, const std::string& pattern) {
             return DatePattern::FormatDate(t, pattern, *cal);
         });
-    window.SetActions(ClockWindow::Actions{{}, {}, [this] { Exit(); }});
 
     runner_ = std::make_unique<SyncRunner>(s, static_cast<ntp::MessageSink&>(*this),
                                            *context_.setter, context_.logPath);
-    menu.SetCommands(ClockMenu::Commands{
-        [this, &s] { Synchronise(true, s.NTP_Server); },
-        [this] { SaveSettings(); },
-        [this] { OpenOptions(); },
-        [this] { AboutDialog::Open(window_.get(), context_.settings); },
-        {},
-    });
-
-    const ntp::Triggers::SyncRun run = [this](bool showResult, const std::string& server) {
-        Synchronise(showResult, server);
-    };
-    QObject::connect(window.tmrNTPatRun, &QTimer::timeout, &window, [this, run] {
-        ntp::Triggers::OnNTPatRunTick(context_.settings, *ntpAtRun_, run);
-    });
-    // A frame drawn while the program ends plans the countdown's minute
-    // again; that tick must not start a run.
-    QObject::connect(window.tmrNTPbyTimer, &QTimer::timeout, &window, [this, run] {
-        if (!exiting_) {
-            ntp::Triggers::OnNTPbyTimerTick(context_.settings, run);
-        }
-    });
+    ConnectClock();
 
     window.DrawClockFace(false);
     ntp::Triggers::ResetCountdown(s);
-    menu.mnuBlink->setChecked(s.Blink);
 
     // A second copy keeps the window system's place, so it does not hide the
     // first one.
@@ -169,7 +198,7 @@ void Application::Start() {
         window.move(ClockWindow::PlacementFor(s.XPosR, s.YPosR, ClockWindow::PrimaryScreenSize()));
     }
 
-    menu.mnuTopMost->setChecked(s.TopMost);
+    menu_->SyncCheckMarks();
     SetTopMost(&window, s.TopMost);
     window.SetDrawInterval(RedrawSchedule::ClockDrawInterval(s.DrawInterval));
     // Nothing looks at the time between the face's changes: a clock set by
@@ -215,11 +244,9 @@ void Application::Exit() {
     exiting_ = true;
 
     // Nothing new starts: no frame, no trigger, no menu command.
-    window_->mnuMenus->close();
+    menu_->close();
     window_->SetDrawInterval(0);
-    for (QTimer* timer : {window_->tmrNTPatRun, window_->tmrNTPbyTimer, window_->tmrExit}) {
-        timer->stop();
-    }
+    tmrNTPatRun_->stop();
     // A run waiting for its reply gives up at once: no dialog, no log line,
     // no clock change. The time socket closes with it.
     if (runner_) {

@@ -6,11 +6,13 @@
 #include <memory>
 #include <string>
 
+class ClockMenu;
 class ClockStepWatch;
 class ClockWindow;
 class InstanceClaim;
 class CalendarData;
 class QSocketNotifier;
+class QTimer;
 class QtTimer;
 class ResumeWatch;
 class SyncRunner;
@@ -52,6 +54,8 @@ private:
     void Synchronise(bool showResult, const std::string& server);
     // Modal; returns once the dialog has closed.
     void OpenOptions();
+    // The menu and the window announce; this is what their requests mean.
+    void ConnectClock();
     void WatchTerminationSignals();
 
     ProgramContext context_;
@@ -61,7 +65,11 @@ private:
     // The window stays allocated until the event loop has ended, since the exit
     // may run inside one of its handlers; "unloaded" is hidden and forgotten.
     std::unique_ptr<ClockWindow> window_;
+    // Owned by the window through Qt parenthood.
+    ClockMenu* menu_ = nullptr;
     std::unique_ptr<QSocketNotifier> terminationNotifier_;
+    // The run at start-up and after a resume waits on it.
+    std::unique_ptr<QTimer> tmrNTPatRun_;
     std::unique_ptr<QtTimer> ntpAtRun_;
     std::unique_ptr<ResumeWatch> resumeWatch_;
     std::unique_ptr<ClockStepWatch> clockSteps_;

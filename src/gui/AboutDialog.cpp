@@ -1,8 +1,8 @@
 #include "AboutDialog.h"
 
-#include "ClockMenu.h"
 #include "DialogFont.h"
 #include "DialogSize.h"
+#include "HelpPage.h"
 #include "QtPictures.h"
 #include "TopMost.h"
 #include "about/AboutTexts.h"
@@ -100,8 +100,7 @@ AboutDialog::Product AboutDialog::BuiltProduct() {
 
 AboutDialog::AboutDialog(const SettingsRecord& settings, const Product& product, QWidget* clock)
     : QDialog(clock, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      openUrl_([](const QUrl& url) { QDesktopServices::openUrl(url); }) {
+                         Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint) {
     const QString title = QStringLiteral("Morvatel");
     setWindowTitle(title + QStringLiteral(" のバージョン情報"));
     setFont(DialogFont());
@@ -122,7 +121,7 @@ AboutDialog::AboutDialog(const SettingsRecord& settings, const Product& product,
 
     // Without a web page of its own the product points at its help page.
     if (product.homepage.isEmpty()) {
-        targets_[0] = QUrl::fromLocalFile(ClockMenu::HelpPagePath());
+        targets_[0] = QUrl::fromLocalFile(HelpPagePath());
     } else {
         targets_[0] = QUrl::fromUserInput(product.homepage);
     }
@@ -130,7 +129,7 @@ AboutDialog::AboutDialog(const SettingsRecord& settings, const Product& product,
     const std::array<QString, 2> shown{
         product.homepage.isEmpty() ? targets_[0].toString() : product.homepage, product.email};
     for (int i = 0; i < 2; ++i) {
-        auto* link = new LinkLabel(this, [this, i] { lblURL_Click(i); });
+        auto* link = new LinkLabel(this, [this, i] { FollowLink(i); });
         link->setObjectName(QStringLiteral("lblURL"));
         link->setProperty("index", i);
         link->setTextFormat(Qt::PlainText);
@@ -159,17 +158,13 @@ AboutDialog::AboutDialog(const SettingsRecord& settings, const Product& product,
 
 AboutDialog::~AboutDialog() = default;
 
-void AboutDialog::SetUrlOpener(std::function<void(const QUrl&)> opener) {
-    openUrl_ = std::move(opener);
-}
-
-void AboutDialog::lblURL_Click(int index) {
+void AboutDialog::FollowLink(int index) {
     QLabel* link = lblURL.at(static_cast<std::size_t>(index));
     SetTextColour(link, kVisitedColour);
     // The new colour shows before the browser or mail program takes its time.
     repaint();
     // A target that cannot be opened shows nothing but the colour.
-    openUrl_(targets_.at(static_cast<std::size_t>(index)));
+    Q_EMIT linkActivated(targets_.at(static_cast<std::size_t>(index)));
 }
 
 void AboutDialog::LayOut(const QScreen* screen) {
@@ -243,6 +238,8 @@ void AboutDialog::LayOut(const QScreen* screen) {
 
 void AboutDialog::Open(QWidget* clock, const SettingsRecord& settings) {
     AboutDialog dialog(settings, BuiltProduct(), clock);
+    connect(&dialog, &AboutDialog::linkActivated, &dialog,
+            [](const QUrl& url) { QDesktopServices::openUrl(url); });
     ReassertTopMost(&dialog, settings);
     dialog.exec();
     ReassertTopMost(clock, settings);

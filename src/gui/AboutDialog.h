@@ -7,7 +7,6 @@
 #include <QUrl>
 
 #include <array>
-#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -37,12 +36,20 @@ public:
     // returns once it is closed; the clock is put back on top afterwards.
     static void Open(QWidget* clock, const SettingsRecord& settings);
 
-    // How a clicked link is opened; QDesktopServices unless replaced.
-    void SetUrlOpener(std::function<void(const QUrl&)> opener);
-
     // Where each link leads.
     QUrl LinkTarget(int index) const { return targets_.at(static_cast<std::size_t>(index)); }
 
+Q_SIGNALS:
+    // A link was clicked; Open hands it to the desktop.
+    void linkActivated(const QUrl& target);
+
+private:
+    void LayOut(const QScreen* screen);
+    void FollowLink(int index);
+
+    std::array<QUrl, 2> targets_;
+
+    // Owned through Qt parenthood.
     QLabel* picIcon = nullptr;
     QLabel* lblTitle = nullptr;
     QLabel* lblVersion = nullptr;
@@ -53,11 +60,4 @@ public:
     QLabel* lblEMailCaption = nullptr;
     std::array<QLabel*, 2> lblURL{}; // the web page, the e-mail address
     QPushButton* cmdOK = nullptr;
-
-private:
-    void LayOut(const QScreen* screen);
-    void lblURL_Click(int index);
-
-    std::array<QUrl, 2> targets_;
-    std::function<void(const QUrl&)> openUrl_;
 };

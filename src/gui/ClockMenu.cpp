@@ -1,18 +1,48 @@
 #include "ClockMenu.h"
 
-#include "ClockWindow.h"
-#include "ProgramFolder.h"
-#include "TopMost.h"
+#include "DialogFont.h"
 
 #include <QAction>
-#include <QDesktopServices>
-#include <QFileInfo>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProxyStyle>
+#include <QStyleOption>
 #include <QTimer>
-#include <QUrl>
 
-#include <string>
+#include <algorithm>
 
 namespace {
+
+// A Japanese desktop's menu shows a tick beside a ticked item and nothing
+// beside an unticked one, where the widget styles draw a check box.
+class TickOnlyStyle final : public QProxyStyle {
+public:
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        if (element != PE_IndicatorCheckBox || qobject_cast<const QMenu*>(widget) == nullptr) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        if ((option->state & State_On) == 0) {
+            return;
+        }
+        const QRectF r = QRectF(option->rect).adjusted(2, 2, -2, -2);
+        QPainterPath tick;
+        tick.moveTo(r.left() + r.width() * 0.15, r.top() + r.height() * 0.55);
+        tick.lineTo(r.left() + r.width() * 0.42, r.top() + r.height() * 0.80);
+        tick.lineTo(r.left() + r.width() * 0.88, r.top() + r.height() * 0.22);
+        const bool selected = (option->state & State_Selected) != 0;
+        QPen pen(option->palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        pen.setWidthF(std::max(1.5, r.height() / 7));
+        pen.setCapStyle(Qt::RoundCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(pen);
+        painter->drawPath(tick);
+        painter->restore();
+    }
+};
 
 QAction* Item(QMenu& menu, const QString& name, const QString& caption) {
     QAction* action = menu.addAction(caption);
@@ -26,102 +56,67 @@ void Separator(QMenu& menu, const QString& name) {
 
 } // namespace
 
-ClockMenu::ClockMenu(SettingsRecord& settings, ClockWindow& clock)
-    : QMenu(QStringLiteral("ショートカットメニュー"), &clock), settings_(settings), clock_(clock) {
+ClockMenu::ClockMenu(SettingsRecord& settings, QWidget* owner)
+    : QMenu(QStringLiteral("ショートカットメニュー"), owner), settings_(settings) {
     setObjectName(QStringLiteral("mnuMenus"));
+    // The dialogs' font, not the platform's menu font, which on a desktop
+    // without Japanese settings is another face altogether.
+    setFont(DialogFont());
+    auto* style = new TickOnlyStyle;
+    style->setParent(this);
+    setStyle(style);
 
-    mnuNTP = Item(*this, QStringLiteral("mnuNTP"), QStringLiteral("時刻の同期(&N)"));
+    QAction* sync = Item(*this, QStringLiteral("mnuNTP"), QStringLiteral("時刻の同期(&N)"));
     Separator(*this, QStringLiteral("mnuBar1"));
-    mnuBlink = Item(*this, QStringLiteral("mnuBlink"), QStringLiteral("点滅(&B)"));
-    mnuBlink->setCheckable(true);
-    mnuTopMost = Item(*this, QStringLiteral("mnuTopMost"), QStringLiteral("常に手前に表示(&T)"));
-    mnuTopMost->setCheckable(true);
-    mnuOption = Item(*this, QStringLiteral("mnuOption"), QStringLiteral("オプション(&O)..."));
+    mnuBlink_ = Item(*this, QStringLiteral("mnuBlink"), QStringLiteral("点滅(&B)"));
+    mnuBlink_->setCheckable(true);
+    mnuTopMost_ = Item(*this, QStringLiteral("mnuTopMost"), QStringLiteral("常に手前に表示(&T)"));
+    mnuTopMost_->setCheckable(true);
+    QAction* options =
+        Item(*this, QStringLiteral("mnuOption"), QStringLiteral("オプション(&O)..."));
     Separator(*this, QStringLiteral("mnuBar2"));
-    mnuInfo = Item(*this, QStringLiteral("mnuInfo"), QStringLiteral("バージョン情報(&A)"));
-    mnuHelp = Item(*this, QStringLiteral("mnuHelp"), QStringLiteral("ヘルプ(&H)..."));
+    QAction* about = Item(*this, QStringLiteral("mnuInfo"), QStringLiteral("バージョン情報(&A)"));
+    QAction* help = Item(*this, QStringLiteral("mnuHelp"), QStringLiteral("ヘルプ(&H)..."));
     Separator(*this, QStringLiteral("mnuBar3"));
-    mnuExit = Item(*this, QStringLiteral("mnuExit"), QStringLiteral("終了(&X)"));
+    QAction* exit = Item(*this, QStringLiteral("mnuExit"), QStringLiteral("終了(&X)"));
 
-    connect(mnuNTP, &QAction::triggered, this, &ClockMenu::mnuNTP_Click);
-    connect(mnuBlink, &QAction::triggered, this, &ClockMenu::mnuBlink_Click);
-    connect(mnuTopMost, &QAction::triggered, this, &ClockMenu::mnuTopMost_Click);
-    connect(mnuOption, &QAction::triggered, this, [this] {
-        if (commands_.openOptions) {
-            commands_.openOptions();
-        }
-    });
-    connect(mnuInfo, &QAction::triggered, this, [this] {
-        if (commands_.openAbout) {
-            commands_.openAbout();
-        }
-    });
-    connect(mnuHelp, &QAction::triggered, this, &ClockMenu::mnuHelp_Click);
-    connect(mnuExit, &QAction::triggered, this, &ClockMenu::mnuExit_Click);
+    // Lets the menu close before the program goes away.
+    tmrExit_ = new QTimer(this);
+    tmrExit_->setObjectName(QStringLiteral("tmrExit"));
+    tmrExit_->setInterval(100);
+    tmrExit_->setSingleShot(true);
 
-    SetCommands({});
+    connect(sync, &QAction::triggered, this, &ClockMenu::synchroniseRequested);
+    connect(mnuBlink_, &QAction::triggered, this, &ClockMenu::ToggleBlink);
+    connect(mnuTopMost_, &QAction::triggered, this, &ClockMenu::ToggleTopMost);
+    connect(options, &QAction::triggered, this, &ClockMenu::optionsRequested);
+    connect(about, &QAction::triggered, this, &ClockMenu::aboutRequested);
+    connect(help, &QAction::triggered, this, &ClockMenu::helpRequested);
+    connect(exit, &QAction::triggered, tmrExit_, qOverload<>(&QTimer::start));
+    connect(tmrExit_, &QTimer::timeout, this, &ClockMenu::exitRequested);
+
     SyncCheckMarks();
 }
 
 ClockMenu::~ClockMenu() = default;
 
-void ClockMenu::SetCommands(Commands commands) {
-    commands_ = std::move(commands);
-    mnuNTP->setEnabled(static_cast<bool>(commands_.synchronise));
-    mnuOption->setEnabled(static_cast<bool>(commands_.openOptions));
-    mnuInfo->setEnabled(static_cast<bool>(commands_.openAbout));
-}
-
 void ClockMenu::SyncCheckMarks() {
-    mnuBlink->setChecked(settings_.Blink);
-    mnuTopMost->setChecked(settings_.TopMost);
+    mnuBlink_->setChecked(settings_.Blink);
+    mnuTopMost_->setChecked(settings_.TopMost);
 }
 
 void ClockMenu::ShowAt(const QPoint& globalPos) {
     popup(globalPos);
 }
 
-QString ClockMenu::HelpPagePath() {
-    return QString::fromStdString(
-        ProgramFolder::HelpPage(ProgramFolder::ExecutableFolder(), [](const std::string& file) {
-            return QFileInfo::exists(QString::fromStdString(file));
-        }));
-}
-
-void ClockMenu::mnuNTP_Click() {
-    if (commands_.synchronise) {
-        commands_.synchronise();
-    }
-}
-
-void ClockMenu::mnuBlink_Click() {
+void ClockMenu::ToggleBlink() {
     settings_.Blink = !settings_.Blink;
-    mnuBlink->setChecked(settings_.Blink);
-    if (commands_.saveSettings) {
-        commands_.saveSettings();
-    }
-    clock_.DrawClockFace(true);
+    mnuBlink_->setChecked(settings_.Blink);
+    Q_EMIT blinkToggled(settings_.Blink);
 }
 
-void ClockMenu::mnuTopMost_Click() {
+void ClockMenu::ToggleTopMost() {
     settings_.TopMost = !settings_.TopMost;
-    mnuTopMost->setChecked(settings_.TopMost);
-    SetTopMost(&clock_, settings_.TopMost);
-    if (commands_.saveSettings) {
-        commands_.saveSettings();
-    }
-}
-
-void ClockMenu::mnuHelp_Click() {
-    if (commands_.openHelp) {
-        commands_.openHelp();
-        return;
-    }
-    // A missing page or no viewer simply shows nothing.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(HelpPagePath()));
-}
-
-void ClockMenu::mnuExit_Click() {
-    // Only arms the exit, so the menu has closed before shutdown begins.
-    clock_.tmrExit->start();
+    mnuTopMost_->setChecked(settings_.TopMost);
+    Q_EMIT topMostToggled(settings_.TopMost);
 }

@@ -4,30 +4,17 @@
 
 #include <QMenu>
 
-#include <functional>
-
-class ClockWindow;
 class QAction;
+class QTimer;
 
-// The clock's popup menu. The clock window owns it and opens it at the
-// pointer; no default item.
+// The clock's popup menu, owned by the clock window and opened at the
+// pointer; no default item. The two toggles change the record themselves;
+// everything else is announced.
 class ClockMenu : public QMenu {
     Q_OBJECT
 public:
-    // What the menu's items do beyond the settings record and the clock
-    // window. An empty function leaves its item disabled.
-    struct Commands {
-        std::function<void()> synchronise;  // 時刻の同期
-        std::function<void()> saveSettings; // after either toggle
-        std::function<void()> openOptions;
-        std::function<void()> openAbout;
-        std::function<void()> openHelp;
-    };
-
-    ClockMenu(SettingsRecord& settings, ClockWindow& clock);
+    ClockMenu(SettingsRecord& settings, QWidget* owner);
     ~ClockMenu() override;
-
-    void SetCommands(Commands commands);
 
     // Check marks from the record (start-up and the options dialog's Apply).
     void SyncCheckMarks();
@@ -35,25 +22,24 @@ public:
     // Opens the menu with its left edge at the pointer.
     void ShowAt(const QPoint& globalPos);
 
-    QAction* mnuNTP = nullptr;
-    QAction* mnuBlink = nullptr;
-    QAction* mnuTopMost = nullptr;
-    QAction* mnuOption = nullptr;
-    QAction* mnuInfo = nullptr;
-    QAction* mnuHelp = nullptr;
-    QAction* mnuExit = nullptr;
-
-    // Readme.html beside the program, else the installed one.
-    static QString HelpPagePath();
+Q_SIGNALS:
+    void synchroniseRequested();
+    // The record already holds the new state; it wants saving and showing.
+    void blinkToggled(bool on);
+    void topMostToggled(bool on);
+    void optionsRequested();
+    void aboutRequested();
+    void helpRequested();
+    // A moment after 終了, so the menu has closed before the program ends.
+    void exitRequested();
 
 private:
-    void mnuNTP_Click();
-    void mnuBlink_Click();
-    void mnuTopMost_Click();
-    void mnuHelp_Click();
-    void mnuExit_Click();
+    void ToggleBlink();
+    void ToggleTopMost();
 
     SettingsRecord& settings_;
-    ClockWindow& clock_;
-    Commands commands_;
+    // Owned through Qt parenthood.
+    QAction* mnuBlink_ = nullptr;
+    QAction* mnuTopMost_ = nullptr;
+    QTimer* tmrExit_ = nullptr;
 };

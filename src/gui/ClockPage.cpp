@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -23,19 +24,21 @@ ClockPage::ClockPage(std::function<LocalDateTime()> clock, const CalendarData& c
                                  QStringLiteral("分"), *offset);
 
     QVBoxLayout* inside = nullptr;
-    AddFrame(QStringLiteral("時刻の表示形式"), inside);
+    const QGroupBox* timeFrame = AddFrame(QStringLiteral("時刻の表示形式"), inside);
     cmbTimeFormat = new QComboBox(this);
     cmbTimeFormat->setObjectName(QStringLiteral("cmbTimeFormat"));
+    NameAfterFrame(*cmbTimeFormat, *timeFrame);
     for (const std::string_view entry : Options::kTimeFormats) {
         cmbTimeFormat->addItem(QString::fromUtf8(entry.data(), static_cast<int>(entry.size())));
     }
     inside->addWidget(cmbTimeFormat);
     lblTimeFormatSample = AddSample(QStringLiteral("lblTimeFormatSample"), *inside);
 
-    AddFrame(QStringLiteral("日付の表示形式"), inside);
+    const QGroupBox* dateFrame = AddFrame(QStringLiteral("日付の表示形式"), inside);
     cmbDateFormat = new QComboBox(this);
     cmbDateFormat->setObjectName(QStringLiteral("cmbDateFormat"));
     MakeFreeText(*cmbDateFormat);
+    NameAfterFrame(*cmbDateFormat, *dateFrame);
     for (const std::string_view preset : Options::kDatePresets) {
         cmbDateFormat->addItem(QString::fromUtf8(preset.data(), static_cast<int>(preset.size())));
     }
@@ -74,7 +77,7 @@ void ClockPage::Load(const Options::Form& f) {
 void ClockPage::Save(Options::Form& f) const {
     f.chkBlink = chkBlink->isChecked();
     f.chkUseTimeOffset = chkUseTimeOffset->isChecked();
-    f.txtTimeOffset = txtTimeOffset->text().toStdString();
+    f.txtTimeOffset = txtTimeOffset->NumberText();
     f.cmbTimeFormat = cmbTimeFormat->currentIndex();
     f.cmbDateFormat = TextOf(*cmbDateFormat);
 }

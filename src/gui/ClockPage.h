@@ -24,6 +24,8 @@ public:
     void Load(const Options::Form& form) override;
     void Save(Options::Form& form) const override;
 
+private:
+    // Owned through Qt parenthood.
     QCheckBox* chkBlink = nullptr;
     QCheckBox* chkUseTimeOffset = nullptr;
     SpinField* txtTimeOffset = nullptr;
@@ -32,7 +34,6 @@ public:
     QComboBox* cmbDateFormat = nullptr;
     QLabel* lblDateFormatSample = nullptr;
 
-private:
     // Each shows the time of the last change, not a running clock.
     void UpdateTimeSample();
     void UpdateDateSample();

@@ -1,14 +1,13 @@
 #include "ClockWindow.h"
 
-#include "ClockMenu.h"
 #include "FacePicture.h"
+#include "SystemTime.h"
 #include "TopMost.h"
 #include "face/Assets.h"
 #include "face/Blit.h"
 #include "face/RedrawSchedule.h"
 
 #include <QCloseEvent>
-#include <QDateTime>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -16,65 +15,46 @@
 #include <QWindow>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 
 ClockWindow::ClockWindow(SettingsRecord& settings, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), settings_(settings),
-      localClock_(&ClockWindow::SystemLocalTime), steadyClock_(&ClockWindow::SteadyMilliseconds) {
+      localClock_(&SystemLocalTime), steadyClock_(&SteadyMilliseconds) {
     setWindowTitle(QStringLiteral("Morvatel"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     // The clock is rarely the active window, and its date is wanted anyway.
     setAttribute(Qt::WA_AlwaysShowToolTips);
 
-    picBody = new FacePicture(this);
-    picBody->setObjectName(QStringLiteral("picBody"));
-    picBody->move(0, 0);
-    picBody->onExternalPaint = [this] { Compose(true); };
+    picBody_ = new FacePicture(this);
+    picBody_->setObjectName(QStringLiteral("picBody"));
+    picBody_->move(0, 0);
+    connect(picBody_, &FacePicture::externalPaint, this, [this] { Compose(true); });
 
     // Re-armed at every frame for the next moment the face can change;
     // precise, so a colon edge or a new minute is not shown late.
-    tmrClockDraw = new QTimer(this);
-    tmrClockDraw->setObjectName(QStringLiteral("tmrClockDraw"));
-    tmrClockDraw->setInterval(drawInterval_);
-    tmrClockDraw->setSingleShot(true);
-    tmrClockDraw->setTimerType(Qt::PreciseTimer);
-    connect(tmrClockDraw, &QTimer::timeout, this, &ClockWindow::OnClockDrawTick);
+    tmrClockDraw_ = new QTimer(this);
+    tmrClockDraw_->setObjectName(QStringLiteral("tmrClockDraw"));
+    tmrClockDraw_->setInterval(drawInterval_);
+    tmrClockDraw_->setSingleShot(true);
+    tmrClockDraw_->setTimerType(Qt::PreciseTimer);
+    connect(tmrClockDraw_, &QTimer::timeout, this, [this] { DrawClockFace(false); });
 
     // The date tooltip is made when it is about to show, so it needs no timer.
-    picBody->installEventFilter(this);
+    picBody_->installEventFilter(this);
 
-    // Its tick belongs to the synchronisation triggers, which arm it.
-    tmrNTPatRun = new QTimer(this);
-    tmrNTPatRun->setObjectName(QStringLiteral("tmrNTPatRun"));
-    tmrNTPatRun->setInterval(60000);
-
-    // Its tick belongs to the synchronisation triggers (the countdown). Armed
-    // with every frame for the face's next minute, so that it ticks in the
-    // face's minute wake-up rather than waking the program by itself.
-    tmrNTPbyTimer = new QTimer(this);
-    tmrNTPbyTimer->setObjectName(QStringLiteral("tmrNTPbyTimer"));
-    tmrNTPbyTimer->setInterval(60000);
-    tmrNTPbyTimer->setSingleShot(true);
-    tmrNTPbyTimer->setTimerType(Qt::PreciseTimer);
-    connect(tmrNTPbyTimer, &QTimer::timeout, this, &ClockWindow::OnMinuteTick);
+    // The countdown's minute. Armed with every frame for the face's next
+    // minute, so that it ticks in the face's minute wake-up rather than
+    // waking the program by itself.
+    tmrNTPbyTimer_ = new QTimer(this);
+    tmrNTPbyTimer_->setObjectName(QStringLiteral("tmrNTPbyTimer"));
+    tmrNTPbyTimer_->setInterval(60000);
+    tmrNTPbyTimer_->setSingleShot(true);
+    tmrNTPbyTimer_->setTimerType(Qt::PreciseTimer);
+    connect(tmrNTPbyTimer_, &QTimer::timeout, this, &ClockWindow::OnMinuteTick);
     lastMinuteTick_ = steadyClock_();
-
-    // Lets the menu close before the program goes away.
-    tmrExit = new QTimer(this);
-    tmrExit->setObjectName(QStringLiteral("tmrExit"));
-    tmrExit->setInterval(100);
-    tmrExit->setSingleShot(true);
-    connect(tmrExit, &QTimer::timeout, this, &ClockWindow::OnExitTick);
-
-    mnuMenus = new ClockMenu(settings_, *this);
 }
 
 ClockWindow::~ClockWindow() = default;
-
-void ClockWindow::SetActions(Actions actions) {
-    actions_ = std::move(actions);
-}
 
 void ClockWindow::SetLocalClock(std::function<LocalDateTime()> clock) {
     localClock_ = std::move(clock);
@@ -91,39 +71,24 @@ void ClockWindow::SetDateFormatter(
 }
 
 void ClockWindow::LoadBodyPicture() {
-    picBody->Load(BodyPicture());
-    setFixedSize(picBody->size());
-}
-
-LocalDateTime ClockWindow::SystemLocalTime() {
-    const QDateTime now = QDateTime::currentDateTime();
-    const QDate d = now.date();
-    const QTime t = now.time();
-    return LocalDateTime{d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(), t.msec()};
-}
-
-std::int64_t ClockWindow::SteadyMilliseconds() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    picBody_->Load(BodyPicture());
+    setFixedSize(picBody_->size());
 }
 
 void ClockWindow::SetDrawInterval(int milliseconds) {
     drawInterval_ = milliseconds;
     if (milliseconds <= 0) {
-        tmrClockDraw->stop();
+        tmrClockDraw_->stop();
         return;
     }
     // The face may be stale after a stop; the frame also plans the next one.
     DrawClockFace(false);
 }
 
-void ClockWindow::OnClockDrawTick() {
-    DrawClockFace(false);
-}
-
 void ClockWindow::OnMinuteTick() {
     lastMinuteTick_ = steadyClock_();
-    tmrNTPbyTimer->start(RedrawSchedule::MinuteTickDelay(localClock_(), settings_, 0));
+    tmrNTPbyTimer_->start(RedrawSchedule::MinuteTickDelay(localClock_(), settings_, 0));
+    Q_EMIT minuteTicked();
 }
 
 void ClockWindow::ClockChanged() {
@@ -138,9 +103,9 @@ void ClockWindow::ClockChanged() {
 
 void ClockWindow::PlanWakeUps(const LocalDateTime& now) {
     if (drawInterval_ > 0) {
-        tmrClockDraw->start(RedrawSchedule::NextDelay(now, settings_, drawInterval_));
+        tmrClockDraw_->start(RedrawSchedule::NextDelay(now, settings_, drawInterval_));
     }
-    tmrNTPbyTimer->start(
+    tmrNTPbyTimer_->start(
         RedrawSchedule::MinuteTickDelay(now, settings_, steadyClock_() - lastMinuteTick_));
 }
 
@@ -148,13 +113,13 @@ void ClockWindow::Compose(bool force) {
     lastNow_ = localClock_();
     ClockFace::Draw(
         force, lastNow_, settings_, face_, [this](int x, int y, int w, int h, int srcX, int srcY) {
-            picBody->MarkChanged(Blit(picBody->Picture(), x, y, w, h, GlyphStrip(), srcX, srcY));
+            picBody_->MarkChanged(Blit(picBody_->Picture(), x, y, w, h, GlyphStrip(), srcX, srcY));
         });
 }
 
 void ClockWindow::DrawClockFace(bool force) {
     Compose(force);
-    picBody->Present();
+    picBody_->Present();
     // Every frame, not only the timer's, decides the next wake-up: a colon
     // that just started blinking, a new offset or hour style must not wait
     // for a wake-up planned without them.
@@ -163,12 +128,11 @@ void ClockWindow::DrawClockFace(bool force) {
 
 void ClockWindow::ApplySettings() {
     SetTopMost(this, settings_.TopMost);
-    mnuMenus->SyncCheckMarks();
     DrawClockFace(true);
 }
 
 bool ClockWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == picBody && event->type() == QEvent::ToolTip) {
+    if (watched == picBody_ && event->type() == QEvent::ToolTip) {
         UpdateDateTip();
     }
     return QWidget::eventFilter(watched, event);
@@ -183,15 +147,8 @@ void ClockWindow::UpdateDateTip() {
     const LocalDateTime shown = ClockFace::DisplayedTimeFor(localClock_(), settings_);
     const QString text = QString::fromStdString(dateFormatter_(shown, settings_.DateFormat));
     // Reassigning an unchanged text would disturb a tooltip the user is reading.
-    if (text != picBody->toolTip()) {
-        picBody->setToolTip(text);
-    }
-}
-
-void ClockWindow::OnExitTick() {
-    tmrExit->stop();
-    if (actions_.exitApplication) {
-        actions_.exitApplication();
+    if (text != picBody_->toolTip()) {
+        picBody_->setToolTip(text);
     }
 }
 
@@ -213,10 +170,7 @@ void ClockWindow::mouseMoveEvent(QMouseEvent* event) {
         move(event->globalPosition().toPoint() - grabOffset_);
         return;
     }
-    const bool handedOver = actions_.startSystemMove
-                                ? actions_.startSystemMove()
-                                : (windowHandle() != nullptr && windowHandle()->startSystemMove());
-    if (!handedOver) {
+    if (!StartSystemMove()) {
         following_ = true;
         move(event->globalPosition().toPoint() - grabOffset_);
     }
@@ -227,19 +181,14 @@ void ClockWindow::mouseReleaseEvent(QMouseEvent* event) {
         following_ = false;
     }
     if (event->button() == Qt::RightButton) {
-        const QPoint at = event->globalPosition().toPoint();
-        if (actions_.showPopupMenu) {
-            actions_.showPopupMenu(at);
-        } else {
-            mnuMenus->ShowAt(at);
-        }
+        Q_EMIT menuRequested(event->globalPosition().toPoint());
     }
 }
 
 void ClockWindow::mouseDoubleClickEvent(QMouseEvent* event) {
     // The double-click of the left button, as on every desktop.
-    if (event->button() == Qt::LeftButton && settings_.EXITbyDblClick && actions_.exitApplication) {
-        actions_.exitApplication();
+    if (event->button() == Qt::LeftButton && settings_.EXITbyDblClick) {
+        Q_EMIT exitRequested();
         return;
     }
     mousePressEvent(event);
@@ -248,13 +197,13 @@ void ClockWindow::mouseDoubleClickEvent(QMouseEvent* event) {
 void ClockWindow::closeEvent(QCloseEvent* event) {
     // A close from the window system (its close command, the end of the
     // session) ends the program the orderly way, so the settings are saved and
-    // no hidden form keeps the process alive.
-    if (actions_.exitApplication) {
-        event->ignore();
-        actions_.exitApplication();
-        return;
-    }
-    QWidget::closeEvent(event);
+    // no hidden window keeps the process alive.
+    event->ignore();
+    Q_EMIT exitRequested();
+}
+
+bool ClockWindow::StartSystemMove() {
+    return windowHandle() != nullptr && windowHandle()->startSystemMove();
 }
 
 void ClockWindow::showEvent(QShowEvent* event) {
@@ -269,8 +218,8 @@ void ClockWindow::showEvent(QShowEvent* event) {
 }
 
 void ClockWindow::FitFaceToScreen() {
-    if (picBody->FitToDevicePixelRatio()) {
-        setFixedSize(picBody->size());
+    if (picBody_->FitToDevicePixelRatio()) {
+        setFixedSize(picBody_->size());
     }
 }
 

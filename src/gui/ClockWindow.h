@@ -1,6 +1,5 @@
 #pragma once
 
-#include "FacePicture.h"
 #include "datetime/LocalDateTime.h"
 #include "face/ClockFace.h"
 #include "settings/SettingsRecord.h"
@@ -14,44 +13,35 @@
 #include <functional>
 #include <string>
 
-class ClockMenu;
+class FacePicture;
 class QTimer;
 
 // The borderless clock window: the face, the mouse, the date tooltip and the
-// timers. What the timers and the menu set off belongs to the program.
+// face's own wake-ups. What the mouse asks for is announced; the program
+// decides what it means.
 class ClockWindow : public QWidget {
     Q_OBJECT
 public:
-    // What the window asks of the rest of the program, so tests can watch it.
-    struct Actions {
-        // Hands the move to the window system; false when it refuses.
-        std::function<bool()> startSystemMove;
-        // Empty: the window's own menu opens there.
-        std::function<void(const QPoint& globalPos)> showPopupMenu;
-        std::function<void()> exitApplication;
-    };
-
     explicit ClockWindow(SettingsRecord& settings, QWidget* parent = nullptr);
     ~ClockWindow() override;
 
-    void SetActions(Actions actions);
     void SetLocalClock(std::function<LocalDateTime()> clock);
     // Milliseconds of a clock that is never set (the timers' own); it spaces
-    // the countdown's minute ticks whatever the wall clock does.
+    // the minute ticks whatever the wall clock does.
     void SetSteadyClock(std::function<std::int64_t()> clock);
     void SetDateFormatter(
         std::function<std::string(const LocalDateTime&, const std::string& pattern)> formatter);
 
-    // Puts the body picture into picBody and sizes the window to it.
+    // Puts the body picture into the face and sizes the window to it.
     void LoadBodyPicture();
 
     // One frame, and the plan of the next wake-ups. Whatever changes a
-    // setting the face shows (the menu, the options dialog) calls it with
-    // force on, so the change shows at once.
+    // setting the face shows calls it with force on, so the change shows at
+    // once.
     void DrawClockFace(bool force);
 
-    // After the options were applied: the top-most band, the menu's check
-    // marks, and the face at once, not at its next tick.
+    // After the options were applied: the top-most band and the face at once,
+    // not at its next tick.
     void ApplySettings();
 
     // The redraw timer's shortest period; 0 stops it (the face then changes
@@ -71,19 +61,19 @@ public:
     static QPoint PlacementFor(double xRatio, double yRatio, const QSize& screen);
     static QSize PrimaryScreenSize();
 
-    // The designed controls. Owned through Qt parenthood.
-    FacePicture* picBody = nullptr;
-    ClockMenu* mnuMenus = nullptr;
-    QTimer* tmrClockDraw = nullptr;
-    QTimer* tmrNTPatRun = nullptr;
-    QTimer* tmrNTPbyTimer = nullptr;
-    QTimer* tmrExit = nullptr;
-
-    // Reads the local time from the OS, milliseconds included.
-    static LocalDateTime SystemLocalTime();
-    static std::int64_t SteadyMilliseconds();
+Q_SIGNALS:
+    // A right click on the clock; the menu opens with its left edge there.
+    void menuRequested(const QPoint& globalPos);
+    // The double-click when set, or the window system's close.
+    void exitRequested();
+    // Once a minute, in the face's minute wake-up, so the countdown adds no
+    // wake-up of its own.
+    void minuteTicked();
 
 protected:
+    // Hands the move to the window system; false when it refuses.
+    virtual bool StartSystemMove();
+
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -98,12 +88,9 @@ private:
     void Compose(bool force);
     void PlanWakeUps(const LocalDateTime& now);
     void UpdateDateTip();
-    void OnClockDrawTick();
     void OnMinuteTick();
-    void OnExitTick();
 
     SettingsRecord& settings_;
-    Actions actions_;
     std::function<LocalDateTime()> localClock_;
     std::function<std::int64_t()> steadyClock_;
     std::int64_t lastMinuteTick_ = 0;
@@ -111,6 +98,11 @@ private:
     ClockFace::FaceState face_;
     LocalDateTime lastNow_;
     int drawInterval_ = 75;
+
+    // Owned through Qt parenthood.
+    FacePicture* picBody_ = nullptr;
+    QTimer* tmrClockDraw_ = nullptr;
+    QTimer* tmrNTPbyTimer_ = nullptr;
 
     // Set when the window system would not move the window: the window then
     // follows the pointer itself while the left button alone stays down.

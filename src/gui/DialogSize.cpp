@@ -48,4 +48,19 @@ QSize Grown(const QSize& designed, const QSize& needed, const QScreen* screen) {
     return Grown(designed, needed, Available(screen));
 }
 
+QPoint PlacedNear(const QRect& anchor, const QSize& size, const QRect& available) {
+    // Kept in, the left or top edge winning when the dialog is the larger.
+    auto within = [](int wanted, int extent, int first, int last) {
+        return std::max(first, std::min(wanted, last - extent + 1));
+    };
+    const int x = within(anchor.center().x() - size.width() / 2, size.width(), available.left(),
+                         available.right());
+    int y = anchor.bottom() + 1;
+    if (y + size.height() - 1 > available.bottom()) {
+        const int above = anchor.top() - size.height();
+        y = above >= available.top() ? above : anchor.center().y() - size.height() / 2;
+    }
+    return {x, within(y, size.height(), available.top(), available.bottom())};
+}
+
 } // namespace DialogSize

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPoint>
+#include <QRect>
 #include <QSize>
 
 class QScreen;
@@ -28,5 +30,10 @@ QSize Grown(const QSize& designed, const QSize& needed, const QSize& available);
 
 // The same within screen's available area.
 QSize Grown(const QSize& designed, const QSize& needed, const QScreen* screen);
+
+// Where a dialog of size (its frame included) opens for a window at anchor:
+// centred under it, else above it, else over it as close as it fits, and
+// always whole within available (from its top left when it is larger).
+QPoint PlacedNear(const QRect& anchor, const QSize& size, const QRect& available);
 
 } // namespace DialogSize

@@ -127,8 +127,8 @@ void FacePicture::paintEvent(QPaintEvent* event) {
     }
     const bool external = !(event->region() - requested_).isEmpty();
     requested_ = QRegion();
-    if (external && onExternalPaint) {
-        onExternalPaint();
+    if (external) {
+        Q_EMIT externalPaint();
     }
     // What the redraw copied inside this paint is shown now; what it copied
     // elsewhere is asked for, or a cell that changed outside a partial expose

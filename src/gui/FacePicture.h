@@ -6,8 +6,6 @@
 #include <QRegion>
 #include <QWidget>
 
-#include <functional>
-
 // The clock-face picture box: keeps its pixels between frames and shows only
 // the rectangles a frame changed. Mouse events are left to the window.
 //
@@ -37,16 +35,17 @@ public:
     // The face, one pixel a face pixel.
     const QImage& Image() const { return image_; }
 
-    // Called at the start of a paint that was not asked for by Present (an
-    // expose, a resize): the window redraws the whole face there.
-    std::function<void()> onExternalPaint;
-
     // Device pixels per face pixel at a device-pixel ratio: the largest whole
     // number that fits, at least 1.
     static int WholeScale(qreal devicePixelRatio);
     // The picture box's size in logical pixels for a face of faceSize: the
     // face's device size, rounded up to whole logical pixels.
     static QSize LogicalSize(const QSize& faceSize, qreal devicePixelRatio);
+
+Q_SIGNALS:
+    // At the start of a paint that was not asked for by Present (an expose, a
+    // resize): the window redraws the whole face there, before it is shown.
+    void externalPaint();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

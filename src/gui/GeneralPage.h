@@ -14,6 +14,11 @@ public:
     void Load(const Options::Form& form) override;
     void Save(Options::Form& form) const override;
 
+    // Names the system the program runs on.
+    static QString AutoRunCaption();
+
+private:
+    // Owned through Qt parenthood.
     QCheckBox* chkAutoRun = nullptr;
     QCheckBox* chkClearRecent = nullptr;
     QCheckBox* chkClearRecycleBin = nullptr;
@@ -21,7 +26,4 @@ public:
     QCheckBox* chkEXITbyDblClick = nullptr;
     QCheckBox* chkTopMost = nullptr;
     QCheckBox* chkFixWindowPosition = nullptr;
-
-    // Names the system the program runs on.
-    static QString AutoRunCaption();
 };

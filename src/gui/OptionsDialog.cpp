@@ -1,11 +1,11 @@
 #include "OptionsDialog.h"
 
 #include "ClockPage.h"
-#include "ClockWindow.h"
 #include "DialogFont.h"
 #include "DialogSize.h"
 #include "GeneralPage.h"
 #include "SyncPage.h"
+#include "SystemTime.h"
 #include "TopMost.h"
 #include "options/OptionsModel.h"
 
@@ -20,37 +20,37 @@
 #include <QVBoxLayout>
 
 OptionsDialog::OptionsDialog(SettingsRecord& settings, const CalendarData& calendar,
-                             Services services, QWidget* parent)
+                             Sources sources, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      settings_(settings), services_(std::move(services)) {
-    setObjectName(QStringLiteral("frmOption"));
+      settings_(settings), sources_(std::move(sources)) {
+    setObjectName(QStringLiteral("OptionsDialog"));
     setWindowTitle(QStringLiteral("オプション"));
     setFont(DialogFont());
-    if (!services_.localClock) {
-        services_.localClock = &ClockWindow::SystemLocalTime;
+    if (!sources_.localClock) {
+        sources_.localClock = &SystemLocalTime;
     }
 
     TabStrip1 = new QTabWidget(this);
     TabStrip1->setObjectName(QStringLiteral("TabStrip1"));
     generalPage = new GeneralPage;
-    clockPage = new ClockPage(services_.localClock, calendar);
+    clockPage = new ClockPage(sources_.localClock, calendar);
     syncPage =
-        new SyncPage(settings_, SyncPage::Sources{services_.synchronise, services_.lastSyncText,
-                                                  services_.localClock});
+        new SyncPage(settings_, SyncPage::Sources{sources_.lastSyncText, sources_.localClock});
+    connect(syncPage, &SyncPage::synchroniseRequested, this, &OptionsDialog::synchroniseRequested);
     TabStrip1->addTab(generalPage, QStringLiteral("全般"));
     TabStrip1->addTab(clockPage, QStringLiteral("時計"));
     TabStrip1->addTab(syncPage, QStringLiteral("時刻合わせ"));
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    // OK is what Enter presses, unless another button has the focus: then
+    // that one, as the user sees it framed.
     cmdOK->setDefault(true);
     cmdCancel = new QPushButton(QStringLiteral("キャンセル"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
     cmdApply = new QPushButton(QStringLiteral("適用(&A)"), this);
     cmdApply->setObjectName(QStringLiteral("cmdApply"));
-    cmdApply->setAutoDefault(false);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -62,7 +62,7 @@ OptionsDialog::OptionsDialog(SettingsRecord& settings, const CalendarData& calen
     column->addLayout(buttons);
 
     const Options::Form form =
-        Options::Load(settings_, services_.queryAutoRun ? services_.queryAutoRun() : false);
+        Options::Load(settings_, sources_.queryAutoRun ? sources_.queryAutoRun() : false);
     generalPage->Load(form);
     clockPage->Load(form);
     syncPage->Load(form);
@@ -90,9 +90,18 @@ OptionsDialog::OptionsDialog(SettingsRecord& settings, const CalendarData& calen
     tmrShowLog->start();
 
     SetFocusOrder();
-    LayOut(parent != nullptr && parent->screen() != nullptr ? parent->screen()
-                                                            : QGuiApplication::primaryScreen());
-    generalPage->chkAutoRun->setFocus();
+    QScreen* const screen = parent != nullptr && parent->screen() != nullptr
+                                ? parent->screen()
+                                : QGuiApplication::primaryScreen();
+    LayOut(screen);
+    if (parent != nullptr && parent->isVisible() && screen != nullptr) {
+        // Centred over a small clock near the top, the dialog would be pushed
+        // against the screen's edge. The window manager's frame is not known
+        // before the dialog is shown: a title bar's worth is allowed for.
+        const QSize framed = size() + QSize(0, 2 * fontMetrics().height());
+        move(DialogSize::PlacedNear(parent->frameGeometry(), framed, screen->availableGeometry()));
+    }
+    generalPage->FocusFirstControl();
 }
 
 OptionsDialog::~OptionsDialog() = default;
@@ -126,14 +135,15 @@ void OptionsDialog::Apply() {
     syncPage->Save(form);
     Options::Store(form, intervalEdited_, settings_);
     intervalEdited_ = false;
-    if (services_.settingsApplied) {
-        services_.settingsApplied();
+    Q_EMIT applied();
+    // The clock was just raised within its band, top-most or not; the dialog
+    // belongs above the clock it edits.
+    if (settings_.TopMost) {
+        SetTopMost(this, true);
+    } else if (isVisible()) {
+        raise();
     }
-    // A clock that just went into the top-most band must not cover the dialog.
-    ReassertTopMost(this, settings_);
-    if (services_.applyAutoRun) {
-        services_.applyAutoRun(settings_.AutoRun);
-    }
+    Q_EMIT autoRunChosen(settings_.AutoRun);
     cmdApply->setEnabled(false);
 }
 

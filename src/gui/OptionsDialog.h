@@ -23,15 +23,9 @@ class OptionsDialog : public QDialog {
     Q_OBJECT
 public:
     // What the dialog asks of the rest of the program.
-    struct Services {
-        // The log-on start as the system has it, and making it so.
+    struct Sources {
+        // The log-on start as the system has it.
         std::function<bool()> queryAutoRun;
-        std::function<void(bool on)> applyAutoRun;
-        // After Apply filled the record: put it into effect on the clock at
-        // once and save it.
-        std::function<void()> settingsApplied;
-        // SyncSystemTime(true, server); returns once the run is over.
-        std::function<void(const std::string& server)> synchronise;
         // LastSyncText: empty until a run has set the clock.
         std::function<std::string()> lastSyncText;
         // Empty: the system's local time.
@@ -40,7 +34,7 @@ public:
 
     // Loads from settings, which Apply writes; calendar names the months and
     // weekdays of the date sample. Both must outlive the dialog.
-    OptionsDialog(SettingsRecord& settings, const CalendarData& calendar, Services services,
+    OptionsDialog(SettingsRecord& settings, const CalendarData& calendar, Sources sources,
                   QWidget* parent = nullptr);
     ~OptionsDialog() override;
 
@@ -49,7 +43,20 @@ public:
 
     void done(int result) override;
 
-    // The designed controls. Owned through Qt parenthood.
+    // The least client size, whatever the font: 6975 x 5910 twips.
+    static QSize MinimumClientSize(double logicalDpi);
+
+Q_SIGNALS:
+    // Apply filled the record: put it into effect on the clock at once and
+    // save it.
+    void applied();
+    // The log-on start as Apply leaves it, for the system to make so.
+    void autoRunChosen(bool on);
+    // 今すぐ同期; returns once the run is over.
+    void synchroniseRequested(const std::string& server);
+
+private:
+    // Owned through Qt parenthood.
     QTabWidget* TabStrip1 = nullptr;
     GeneralPage* generalPage = nullptr;
     ClockPage* clockPage = nullptr;
@@ -59,15 +66,11 @@ public:
     QPushButton* cmdApply = nullptr;
     QTimer* tmrShowLog = nullptr;
 
-    // The least client size, whatever the font: 6975 x 5910 twips.
-    static QSize MinimumClientSize(double logicalDpi);
-
-private:
     void SetFocusOrder();
     void LayOut(const QScreen* screen);
 
     SettingsRecord& settings_;
-    Services services_;
+    Sources sources_;
     // Set by an edit of the interval field; Apply then restarts the countdown.
     bool intervalEdited_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "SpinField.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -11,12 +12,34 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+namespace {
+
+// A caption as a reader says it: without its access key's marker.
+QString Spoken(QString caption) {
+    caption.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+    caption.remove(QLatin1Char('&'));
+    caption.replace(QLatin1Char('\x01'), QLatin1Char('&'));
+    return caption.trimmed();
+}
+
+} // namespace
+
 OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent) {
     column_ = new QVBoxLayout(this);
     section_ = column_;
 }
 
 OptionsPage::~OptionsPage() = default;
+
+void OptionsPage::FocusFirstControl() {
+    // Created top to bottom, so the first child that takes Tab is the top one.
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if ((child->focusPolicy() & Qt::TabFocus) != 0 && child->isEnabled()) {
+            child->setFocus();
+            return;
+        }
+    }
+}
 
 void OptionsPage::AddHeading(const QString& caption) {
     if (column_->count() > 0) {
@@ -58,10 +81,28 @@ SpinField* OptionsPage::AddSpinField(const QString& name, Options::SpinBounds bo
     auto* field = new SpinField(bounds, this);
     field->setObjectName(name);
     connect(field, &SpinField::textChanged, this, &OptionsPage::Changed);
+    // A reader names the field by the check box or caption that leads its
+    // line, and its unit.
+    QString caption;
+    if (line.count() > 0) {
+        if (const auto* lead = qobject_cast<const QAbstractButton*>(line.itemAt(0)->widget())) {
+            caption = lead->text();
+        } else if (const auto* label = qobject_cast<const QLabel*>(line.itemAt(0)->widget())) {
+            caption = label->text();
+        }
+    }
+    field->setAccessibleName(QStringLiteral("%1 (%2)").arg(Spoken(caption), unit));
     line.addWidget(field);
-    line.addWidget(UnitLabel(unit));
+    QLabel* unitLabel = UnitLabel(unit);
+    unitLabel->setBuddy(field);
+    line.addWidget(unitLabel);
     line.addStretch(1);
     return field;
+}
+
+void OptionsPage::NameAfterFrame(QWidget& control, const QGroupBox& frame) {
+    // The frame's caption is the only one the control has.
+    control.setAccessibleName(Spoken(frame.title()));
 }
 
 QGroupBox* OptionsPage::AddFrame(const QString& caption, QVBoxLayout*& inside) {
@@ -81,8 +122,12 @@ QLabel* OptionsPage::UnitLabel(const QString& text) {
 
 QLabel* OptionsPage::AddSample(const QString& name, QVBoxLayout& into) {
     auto* line = new QHBoxLayout;
-    line->addWidget(new QLabel(QStringLiteral("サンプル: "), this));
+    // The caption ends in its own space.
+    line->setSpacing(0);
+    auto* caption = new QLabel(QStringLiteral("サンプル: "), this);
+    line->addWidget(caption);
     auto* sample = new QLabel(QStringLiteral(" "), this);
+    caption->setBuddy(sample);
     sample->setObjectName(name);
     sample->setTextFormat(Qt::PlainText);
     // A long pattern's sample is cut at the frame rather than widening the

@@ -25,6 +25,9 @@ public:
     virtual void Load(const Options::Form& form) = 0;
     virtual void Save(Options::Form& form) const = 0;
 
+    // The page's first control that takes the keyboard.
+    void FocusFirstControl();
+
 Q_SIGNALS:
     void Changed();
 
@@ -41,6 +44,8 @@ protected:
                             QBoxLayout& line);
     // A framed group with a caption, in the current section.
     QGroupBox* AddFrame(const QString& caption, QVBoxLayout*& inside);
+    // The control a frame holds alone is named by the frame's caption.
+    static void NameAfterFrame(QWidget& control, const QGroupBox& frame);
     // Pushes what was added toward the top of the page.
     void Finish();
 

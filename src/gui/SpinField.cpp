@@ -20,8 +20,12 @@ void SpinField::SetText(const QString& text) {
     lineEdit()->setText(text);
 }
 
+std::string SpinField::NumberText() const {
+    return text().normalized(QString::NormalizationForm_KC).toStdString();
+}
+
 void SpinField::stepBy(int steps) {
-    const std::string next = Options::Step(text().toStdString(), bounds_, steps);
+    const std::string next = Options::Step(NumberText(), bounds_, steps);
     lineEdit()->setText(QString::fromStdString(next));
     selectAll();
 }
@@ -31,7 +35,7 @@ QAbstractSpinBox::StepEnabled SpinField::stepEnabled() const {
         return StepNone;
     }
     // An arrow that would leave the text as it is has nothing to do.
-    const std::string now = text().toStdString();
+    const std::string now = NumberText();
     StepEnabled enabled = StepNone;
     if (Options::Step(now, bounds_, 1) != now) {
         enabled |= StepUpEnabled;
@@ -48,13 +52,13 @@ QValidator::State SpinField::validate(QString&, int&) const {
 
 QSize SpinField::sizeHint() const {
     ensurePolished();
-    // Room for the longer bound and one more digit, then the style's frame
-    // and arrows around it.
+    // Whatever is typed stays as typed, so the field shows ten characters
+    // of the font it really uses, not only its bounds' digits; then the
+    // line's own margins, the style's frame and the arrows around it.
     const QFontMetrics fm(fontMetrics());
-    const int digits = std::max(fm.horizontalAdvance(QString::number(bounds_.lower)),
-                                fm.horizontalAdvance(QString::number(bounds_.upper)));
-    const QSize contents(digits + fm.horizontalAdvance(QLatin1Char('0')) + 2,
-                         lineEdit()->sizeHint().height());
+    const int text = std::max(fm.horizontalAdvance(QString(kShownCharacters, QLatin1Char('0'))),
+                              kShownCharacters * fm.averageCharWidth());
+    const QSize contents(text + kLineEditMargins, lineEdit()->sizeHint().height());
     QStyleOptionSpinBox option;
     initStyleOption(&option);
     return style()->sizeFromContents(QStyle::CT_SpinBox, &option, contents, this);

@@ -6,8 +6,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -24,18 +26,25 @@ SyncPage::SyncPage(const SettingsRecord& applied, Sources sources, QWidget* pare
     : OptionsPage(parent), applied_(applied), sources_(std::move(sources)) {
     AddHeading(QStringLiteral("基本設定"));
     QVBoxLayout* inside = nullptr;
-    AddFrame(QStringLiteral("NTPサーバー"), inside);
+    const QGroupBox* serverFrame = AddFrame(QStringLiteral("NTPサーバー"), inside);
     auto* serverLine = new QHBoxLayout;
     inside->addLayout(serverLine);
     cmbServers = new QComboBox(this);
     cmbServers->setObjectName(QStringLiteral("cmbServers"));
     MakeFreeText(*cmbServers);
+    NameAfterFrame(*cmbServers, *serverFrame);
     cmbServers->addItem(QString::fromStdString(Options::BuiltInServer()));
+    // An empty box means the built-in server from the next start on; the
+    // user should see which one.
+    cmbServers->lineEdit()->setPlaceholderText(QString::fromStdString(Options::BuiltInServer()));
     serverLine->addWidget(cmbServers, 1);
     cmdTestNTP = new QPushButton(QStringLiteral("今すぐ同期(&Y)"), this);
     cmdTestNTP->setObjectName(QStringLiteral("cmdTestNTP"));
-    // Enter belongs to OK, also while this button has the focus.
-    cmdTestNTP->setAutoDefault(false);
+    // As tall as the box beside it, and with a character's room either side
+    // of its caption.
+    cmdTestNTP->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    cmdTestNTP->setMinimumWidth(cmdTestNTP->sizeHint().width() +
+                                2 * cmdTestNTP->fontMetrics().averageCharWidth());
     serverLine->addWidget(cmdTestNTP);
 
     chkNTPatRun = AddCheckBox(QStringLiteral("chkNTPatRun"),
@@ -51,12 +60,18 @@ SyncPage::SyncPage(const SettingsRecord& applied, Sources sources, QWidget* pare
 
     auto* status = new QGridLayout;
     status->setColumnStretch(1, 1);
-    status->addWidget(new QLabel(QStringLiteral("前回の同期: "), this), 0, 0);
+    // The captions end in their own space.
+    status->setHorizontalSpacing(0);
+    auto* lastCaption = new QLabel(QStringLiteral("前回の同期: "), this);
+    status->addWidget(lastCaption, 0, 0);
     lblNTP_LastModified = new QLabel(Text(Options::kUnknown), this);
+    lastCaption->setBuddy(lblNTP_LastModified);
     lblNTP_LastModified->setObjectName(QStringLiteral("lblNTP_LastModified"));
     status->addWidget(lblNTP_LastModified, 0, 1);
-    status->addWidget(new QLabel(QStringLiteral("次回の同期: "), this), 1, 0);
+    auto* nextCaption = new QLabel(QStringLiteral("次回の同期: "), this);
+    status->addWidget(nextCaption, 1, 0);
     lblNTPbyTimer = new QLabel(Text(Options::kUnknown), this);
+    nextCaption->setBuddy(lblNTPbyTimer);
     lblNTPbyTimer->setObjectName(QStringLiteral("lblNTPbyTimer"));
     status->addWidget(lblNTPbyTimer, 1, 1);
     AddLine()->addLayout(status);
@@ -84,7 +99,7 @@ SyncPage::SyncPage(const SettingsRecord& applied, Sources sources, QWidget* pare
 
     connect(cmbServers, &QComboBox::editTextChanged, this, &OptionsPage::Changed);
     connect(cmbServers, &QComboBox::activated, this, &OptionsPage::Changed);
-    connect(cmdTestNTP, &QPushButton::clicked, this, &SyncPage::cmdTestNTP_Click);
+    connect(cmdTestNTP, &QPushButton::clicked, this, &SyncPage::SynchroniseNow);
     connect(txtNTPbyTimer_Interval, &SpinField::textChanged, this, &SyncPage::IntervalEdited);
 }
 
@@ -109,10 +124,10 @@ void SyncPage::Save(Options::Form& f) const {
     f.chkNTPatRun = chkNTPatRun->isChecked();
     f.chkNTPatResume = chkNTPatResume->isChecked();
     f.chkNTPbyTimer = chkNTPbyTimer->isChecked();
-    f.txtNTPbyTimer_Interval = txtNTPbyTimer_Interval->text().toStdString();
-    f.txtNTPatResume_Delay = txtNTPatResume_Delay->text().toStdString();
+    f.txtNTPbyTimer_Interval = txtNTPbyTimer_Interval->NumberText();
+    f.txtNTPatResume_Delay = txtNTPatResume_Delay->NumberText();
     f.chkNTP_UsePermissibleDelay = chkNTP_UsePermissibleDelay->isChecked();
-    f.txtNTP_PermissibleDelay = txtNTP_PermissibleDelay->text().toStdString();
+    f.txtNTP_PermissibleDelay = txtNTP_PermissibleDelay->NumberText();
     f.chkNTP_ShowDialog = chkNTP_ShowDialog->isChecked();
     f.chkNTP_Logging = chkNTP_Logging->isChecked();
 }
@@ -131,10 +146,7 @@ void SyncPage::RefreshStatus() {
         Options::NextSyncText(applied_.NTPbyTimer, sources_.clock(), applied_.NTPCountdown)));
 }
 
-void SyncPage::cmdTestNTP_Click() {
-    if (!sources_.synchronise) {
-        return;
-    }
+void SyncPage::SynchroniseNow() {
     // The server as typed, applied or not; everything else as applied.
     const std::string server = TextOf(*cmbServers);
     // The dialog stays usable while the run waits; only a second run from
@@ -143,7 +155,7 @@ void SyncPage::cmdTestNTP_Click() {
     cmdTestNTP->setEnabled(false);
     QWidget* const movedTo = window()->focusWidget();
     const QPointer<SyncPage> alive(this);
-    sources_.synchronise(server);
+    Q_EMIT synchroniseRequested(server);
     if (!alive) {
         return;
     }

@@ -19,8 +19,6 @@ class SyncPage : public OptionsPage {
     Q_OBJECT
 public:
     struct Sources {
-        // SyncSystemTime(true, server); returns once the run is over.
-        std::function<void(const std::string& server)> synchronise;
         // LastSyncText: empty until a run has set the clock.
         std::function<std::string()> lastSyncText;
         std::function<LocalDateTime()> clock;
@@ -37,6 +35,14 @@ public:
     // one, and when the next timed one is due.
     void RefreshStatus();
 
+Q_SIGNALS:
+    // The interval field's text changed: typed, stepped or loaded.
+    void IntervalEdited();
+    // 今すぐ同期 with the server as typed; returns once the run is over.
+    void synchroniseRequested(const std::string& server);
+
+private:
+    // Owned through Qt parenthood.
     QComboBox* cmbServers = nullptr;
     QPushButton* cmdTestNTP = nullptr;
     QCheckBox* chkNTPatRun = nullptr;
@@ -51,12 +57,7 @@ public:
     QCheckBox* chkNTP_ShowDialog = nullptr;
     QCheckBox* chkNTP_Logging = nullptr;
 
-Q_SIGNALS:
-    // The interval field's text changed: typed, stepped or loaded.
-    void IntervalEdited();
-
-private:
-    void cmdTestNTP_Click();
+    void SynchroniseNow();
     void RefreshLastSync();
 
     const SettingsRecord& applied_;

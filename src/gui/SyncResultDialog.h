@@ -30,10 +30,11 @@ public:
     // The dialog now open, or null.
     static SyncResultDialog* Current();
 
+private:
+    // Owned through Qt parenthood.
     QLabel* lblMsg = nullptr;
     QPushButton* cmdOK = nullptr;
 
-private:
     // The designed size at the least, grown so the whole message shows
     // above the button.
     void FitToMessage();

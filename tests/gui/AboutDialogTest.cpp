@@ -1,4 +1,5 @@
 #include "AboutDialog.h"
+#include "Named.h"
 #include "TopMost.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 
 #include "RowName.h"
 
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -21,6 +23,16 @@ AboutDialog::Product Sample() {
     return {1,   12,
             109, QStringLiteral("Copyright (C) 2026 The Morvatel authors"),
             {},  QStringLiteral("clock@example.org")};
+}
+
+// The web page (0) or the e-mail address (1).
+QLabel& Link(const AboutDialog& d, int index) {
+    for (QLabel* label : d.findChildren<QLabel*>(QStringLiteral("lblURL"))) {
+        if (label->property("index").toInt() == index) {
+            return *label;
+        }
+    }
+    throw std::runtime_error("no link");
 }
 
 QColor TextColour(const QLabel* label) {
@@ -32,37 +44,38 @@ TEST(AboutDialog, ShowsTheComputedTexts) {
     s.NTP_UTCOffset = -3.5f;
     const AboutDialog d(s, Sample());
     EXPECT_EQ(d.windowTitle(), QStringLiteral("Morvatel のバージョン情報"));
-    EXPECT_EQ(d.lblTitle->text(), QStringLiteral("Morvatel"));
-    EXPECT_EQ(d.lblVersion->text(), QStringLiteral("バージョン 1.12.0109"));
-    EXPECT_EQ(d.lblDescription->text(), Sample().legal);
-    EXPECT_EQ(d.lblNTP_UTCOffset->text(), QStringLiteral("タイムゾーン: UTC-3.5"));
-    EXPECT_TRUE(d.cmdOK->isDefault());
+    EXPECT_EQ(Named<QLabel>(d, "lblTitle").text(), QStringLiteral("Morvatel"));
+    EXPECT_EQ(Named<QLabel>(d, "lblVersion").text(), QStringLiteral("バージョン 1.12.0109"));
+    EXPECT_EQ(Named<QLabel>(d, "lblDescription").text(), Sample().legal);
+    EXPECT_EQ(Named<QLabel>(d, "lblNTP_UTCOffset").text(), QStringLiteral("タイムゾーン: UTC-3.5"));
+    EXPECT_TRUE(Named<QPushButton>(d, "cmdOK").isDefault());
 }
 
 TEST(AboutDialog, AClickedLinkTurnsPurpleAndOpensItsTarget) {
     SettingsRecord s;
     AboutDialog d(s, Sample());
     std::vector<QUrl> opened;
-    d.SetUrlOpener([&opened](const QUrl& url) { opened.push_back(url); });
+    QObject::connect(&d, &AboutDialog::linkActivated, &d,
+                     [&opened](const QUrl& url) { opened.push_back(url); });
     d.show();
-    EXPECT_EQ(d.lblURL[1]->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(Link(d, 1).cursor().shape(), Qt::PointingHandCursor);
 
-    QTest::mouseClick(d.lblURL[1], Qt::RightButton);
+    QTest::mouseClick(&Link(d, 1), Qt::RightButton);
     EXPECT_TRUE(opened.empty());
-    QTest::mouseClick(d.lblURL[1], Qt::LeftButton);
+    QTest::mouseClick(&Link(d, 1), Qt::LeftButton);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], QUrl(QStringLiteral("mailto:clock@example.org")));
-    EXPECT_EQ(TextColour(d.lblURL[1]), QColor(0x88, 0x00, 0x88));
-    EXPECT_EQ(TextColour(d.lblURL[0]), QColor(0x00, 0x00, 0xFF));
+    EXPECT_EQ(TextColour(&Link(d, 1)), QColor(0x88, 0x00, 0x88));
+    EXPECT_EQ(TextColour(&Link(d, 0)), QColor(0x00, 0x00, 0xFF));
     EXPECT_TRUE(d.isVisible()) << "the box stays open";
 
     // Without a web page the link leads to the help page.
-    QTest::mouseClick(d.lblURL[0], Qt::LeftButton);
+    QTest::mouseClick(&Link(d, 0), Qt::LeftButton);
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_TRUE(opened[1].isLocalFile());
     EXPECT_TRUE(opened[1].path().endsWith(QStringLiteral("/Readme.html")));
     // Shown whole, or cut in the middle with the whole address as its tip.
-    const QLabel* link = d.lblURL[0];
+    const QLabel* link = &Link(d, 0);
     EXPECT_EQ(link->toolTip().isEmpty() ? link->text() : link->toolTip(), opened[1].toString());
 }
 
@@ -73,9 +86,9 @@ TEST(AboutDialog, WithoutAnAddressTheEMailRowIsHidden) {
     product.homepage = QStringLiteral("https://example.org/morvatel/");
     AboutDialog d(s, product);
     d.show();
-    EXPECT_FALSE(d.lblURL[1]->isVisible());
-    EXPECT_FALSE(d.lblEMailCaption->isVisible());
-    EXPECT_EQ(d.lblURL[0]->text(), product.homepage);
+    EXPECT_FALSE(Link(d, 1).isVisible());
+    EXPECT_FALSE(Named<QLabel>(d, "lblEMailCaption").isVisible());
+    EXPECT_EQ(Link(d, 0).text(), product.homepage);
     EXPECT_EQ(d.LinkTarget(0), QUrl(product.homepage));
 }
 

@@ -1,105 +1,68 @@
 #include "ClockMenu.h"
-#include "AtomicFile.h"
-#include "ClockWindow.h"
-#include "TextCodec.h"
-#include "TopMost.h"
-#include "face/FaceLayout.h"
-#include "settings/SettingsStore.h"
+#include "DialogFont.h"
+#include "Named.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QMenu>
-#include <QMouseEvent>
-#include <QScreen>
-#include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
-#include <QWindow>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include "RowName.h"
 
 #include <iterator>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
 struct MenuFixture {
-    QTemporaryDir folder;
-    std::string settingsPath = folder.filePath(QStringLiteral("Morvatel.ini")).toStdString();
+    QWidget owner;
     SettingsRecord settings;
-    ClockWindow form{settings};
-    ClockMenu& menus = *form.mnuMenus;
-    int syncs = 0;
-    int exits = 0;
+    ClockMenu menu{settings, &owner};
 
-    MenuFixture() {
-        form.SetLocalClock([] { return LocalDateTime{2005, 6, 17, 13, 45, 0, 900}; });
-        form.SetActions(ClockWindow::Actions{{}, {}, [this] { ++exits; }});
-        form.LoadBodyPicture();
-        form.move(256, 512);
-        menus.SetCommands(ClockMenu::Commands{
-            [this] { ++syncs; },
-            [this] {
-                SettingsStore::Save(settings, form.Position(), settingsPath, &AtomicFile::Replace,
-                                    TextCodec::SettingsEncoding());
-            },
-            {},
-            {},
-            [] {},
-        });
-        menus.SyncCheckMarks();
-    }
-
-    SettingsRecord Saved() const {
-        SettingsRecord r;
-        SettingsStore::Load(r, settingsPath);
-        return r;
-    }
+    QAction& Item(const char* name) { return Named<QAction>(menu, name); }
 };
 
 struct EntryRow {
     const char* name;
     const char* caption; // null for a separator
     bool SettingsRecord::*mirrors;
-    bool enabledWithoutCommand; // with no command given for it
 };
 
 // clang-format off
 const EntryRow kEntries[] = {
-    {"mnuNTP", "時刻の同期(&N)", nullptr, false},
-    {"mnuBar1", nullptr, nullptr, true},
-    {"mnuBlink", "点滅(&B)", &SettingsRecord::Blink, true},
-    {"mnuTopMost", "常に手前に表示(&T)", &SettingsRecord::TopMost, true},
-    {"mnuOption", "オプション(&O)...", nullptr, false},
-    {"mnuBar2", nullptr, nullptr, true},
-    {"mnuInfo", "バージョン情報(&A)", nullptr, false},
-    {"mnuHelp", "ヘルプ(&H)...", nullptr, true},
-    {"mnuBar3", nullptr, nullptr, true},
-    {"mnuExit", "終了(&X)", nullptr, true},
+    {"mnuNTP", "時刻の同期(&N)", nullptr},
+    {"mnuBar1", nullptr, nullptr},
+    {"mnuBlink", "点滅(&B)", &SettingsRecord::Blink},
+    {"mnuTopMost", "常に手前に表示(&T)", &SettingsRecord::TopMost},
+    {"mnuOption", "オプション(&O)...", nullptr},
+    {"mnuBar2", nullptr, nullptr},
+    {"mnuInfo", "バージョン情報(&A)", nullptr},
+    {"mnuHelp", "ヘルプ(&H)...", nullptr},
+    {"mnuBar3", nullptr, nullptr},
+    {"mnuExit", "終了(&X)", nullptr},
 };
 // clang-format on
 
-TEST(Entries, CaptionsOrderSeparatorsCheckMarksAndStates) {
-    for (const bool withCommands : {true, false}) {
+TEST(Entries, CaptionsOrderSeparatorsAndCheckMarks) {
+    for (const bool on : {true, false}) {
         MenuFixture f;
-        f.settings.Blink = withCommands;
-        f.settings.TopMost = !withCommands;
-        f.menus.SyncCheckMarks();
-        if (withCommands) {
-            f.menus.SetCommands({[] {}, [] {}, [] {}, [] {}, [] {}});
-        } else {
-            f.menus.SetCommands({});
-        }
-        EXPECT_EQ(f.menus.title(), QStringLiteral("ショートカットメニュー"));
-        EXPECT_EQ(f.menus.defaultAction(), nullptr);
-        const QList<QAction*> actions = f.menus.actions();
+        f.settings.Blink = on;
+        f.settings.TopMost = !on;
+        f.menu.SyncCheckMarks();
+        EXPECT_EQ(f.menu.title(), QStringLiteral("ショートカットメニュー"));
+        EXPECT_EQ(f.menu.defaultAction(), nullptr);
+        EXPECT_EQ(f.menu.font(), DialogFont()) << "the dialogs' face, not the platform's";
+        const QList<QAction*> actions = f.menu.actions();
         ASSERT_EQ(actions.size(), static_cast<qsizetype>(std::size(kEntries)));
         for (std::size_t i = 0; i < std::size(kEntries); ++i) {
             const EntryRow& row = kEntries[i];
             const QAction* item = actions[static_cast<qsizetype>(i)];
-            SCOPED_TRACE(std::string(row.name) + (withCommands ? "" : " without commands"));
+            SCOPED_TRACE(row.name);
             EXPECT_EQ(item->objectName().toStdString(), row.name);
             EXPECT_EQ(item->isSeparator(), row.caption == nullptr);
             if (row.caption != nullptr) {
@@ -110,114 +73,94 @@ TEST(Entries, CaptionsOrderSeparatorsCheckMarksAndStates) {
             if (row.mirrors != nullptr) {
                 EXPECT_EQ(item->isChecked(), f.settings.*row.mirrors);
             }
-            EXPECT_EQ(item->isEnabled(), withCommands || row.enabledWithoutCommand);
+            EXPECT_TRUE(item->isEnabled());
         }
     }
 }
 
 struct ToggleRow {
     const char* name;
-    QAction* ClockMenu::*item;
+    const char* item;
+    void (ClockMenu::*announced)(bool);
     bool SettingsRecord::*flag;
     bool initial;
 };
 
 class Toggle : public ::testing::TestWithParam<ToggleRow> {};
 
-TEST_P(Toggle, UpdatesCheckMarkRecordAndFileAndTwiceRestores) {
+TEST_P(Toggle, FlipsTheRecordAndCheckMarkAndAnnouncesTheNewState) {
     const ToggleRow& row = GetParam();
     MenuFixture f;
     f.settings.*row.flag = row.initial;
-    f.menus.SyncCheckMarks();
-    QAction* item = f.menus.*row.item;
-    ASSERT_EQ(item->isChecked(), row.initial);
-
-    item->trigger();
-    EXPECT_EQ(f.settings.*row.flag, !row.initial);
-    EXPECT_EQ(item->isChecked(), !row.initial);
-    const SettingsRecord once = f.Saved();
-    EXPECT_EQ(once.*row.flag, !row.initial);
-    // The save also records where the window stands.
-    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
-    EXPECT_DOUBLE_EQ(once.XPosR, 256.0 / screen.width());
-    EXPECT_DOUBLE_EQ(once.YPosR, 512.0 / screen.height());
-
-    item->trigger();
-    EXPECT_EQ(f.settings.*row.flag, row.initial);
-    EXPECT_EQ(item->isChecked(), row.initial);
-    EXPECT_EQ(f.Saved().*row.flag, row.initial);
+    f.menu.SyncCheckMarks();
+    QSignalSpy spy(&f.menu, row.announced);
+    QAction& item = f.Item(row.item);
+    for (const bool expected : {!row.initial, row.initial}) {
+        item.trigger();
+        EXPECT_EQ(f.settings.*row.flag, expected);
+        EXPECT_EQ(item.isChecked(), expected);
+        ASSERT_FALSE(spy.isEmpty());
+        EXPECT_EQ(spy.takeFirst().at(0).toBool(), expected);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Items, Toggle,
-    ::testing::Values(
-        ToggleRow{"BlinkFromOff", &ClockMenu::mnuBlink, &SettingsRecord::Blink, false},
-        ToggleRow{"BlinkFromOn", &ClockMenu::mnuBlink, &SettingsRecord::Blink, true},
-        ToggleRow{"TopMostFromOn", &ClockMenu::mnuTopMost, &SettingsRecord::TopMost, true},
-        ToggleRow{"TopMostFromOff", &ClockMenu::mnuTopMost, &SettingsRecord::TopMost, false}),
+    ::testing::Values(ToggleRow{"BlinkFromOff", "mnuBlink", &ClockMenu::blinkToggled,
+                                &SettingsRecord::Blink, false},
+                      ToggleRow{"BlinkFromOn", "mnuBlink", &ClockMenu::blinkToggled,
+                                &SettingsRecord::Blink, true},
+                      ToggleRow{"TopMostFromOn", "mnuTopMost", &ClockMenu::topMostToggled,
+                                &SettingsRecord::TopMost, true},
+                      ToggleRow{"TopMostFromOff", "mnuTopMost", &ClockMenu::topMostToggled,
+                                &SettingsRecord::TopMost, false}),
     RowName());
 
-bool ColonLit(const ClockWindow& form) {
-    // The middle of the upper dot: yellow-green when lit, dark grey when not.
-    const QRgb p =
-        form.picBody->Image().pixel(FaceLayout::kColonFaceX + 2, FaceLayout::kFaceY + 11);
-    return qGreen(p) > 0xc0;
-}
+struct CommandRow {
+    const char* name;
+    const char* item;
+    void (ClockMenu::*announced)();
+};
 
-TEST(Toggle, BlinkRedrawsTheColonAtOnce) {
-    MenuFixture f; // the clock stands at .900 s: past the lit part of a blink
-    f.form.DrawClockFace(false);
-    ASSERT_TRUE(ColonLit(f.form));
-    f.menus.mnuBlink->trigger();
-    EXPECT_FALSE(ColonLit(f.form)) << "no tick needed";
-    f.menus.mnuBlink->trigger();
-    EXPECT_TRUE(ColonLit(f.form));
-}
-
-TEST(Toggle, BlinkBringsTheNextWakeUpForwardToTheColonEdge) {
-    MenuFixture f;
-    f.form.SetLocalClock([] { return LocalDateTime{2005, 6, 17, 13, 45, 10, 100}; });
-    f.form.DrawClockFace(false);
-    EXPECT_EQ(f.form.tmrClockDraw->interval(), 49901) << "a steady face sleeps to the minute";
-    f.menus.mnuBlink->trigger();
-    EXPECT_EQ(f.form.tmrClockDraw->interval(), 651) << "the colon goes out at .750";
-    EXPECT_TRUE(f.form.tmrClockDraw->isActive());
-}
-
-TEST(Toggle, TopMostMovesTheWindowBetweenTheBands) {
-    MenuFixture f;
-    f.form.show();
-    f.settings.TopMost = false;
-    f.menus.mnuTopMost->trigger();
-    EXPECT_TRUE(f.form.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_TRUE(f.form.isVisible()) << "no re-creation of the window";
-    f.menus.mnuTopMost->trigger();
-    EXPECT_FALSE(f.form.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_FALSE(f.form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+TEST(Commands, EachItemAnnouncesItsOwnRequestOnly) {
+    const CommandRow rows[] = {
+        {"Synchronise", "mnuNTP", &ClockMenu::synchroniseRequested},
+        {"Options", "mnuOption", &ClockMenu::optionsRequested},
+        {"About", "mnuInfo", &ClockMenu::aboutRequested},
+        {"Help", "mnuHelp", &ClockMenu::helpRequested},
+    };
+    for (const CommandRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        MenuFixture f;
+        std::vector<std::unique_ptr<QSignalSpy>> spies;
+        for (const CommandRow& other : rows) {
+            spies.push_back(std::make_unique<QSignalSpy>(&f.menu, other.announced));
+        }
+        f.Item(row.item).trigger();
+        for (std::size_t i = 0; i < std::size(rows); ++i) {
+            EXPECT_EQ(spies[i]->count(), &rows[i] == &row ? 1 : 0) << rows[i].name;
+        }
+        EXPECT_EQ(f.settings.Blink, SettingsRecord().Blink);
+    }
 }
 
 TEST(Commands, ExitWaitsForTheExitTimer) {
     MenuFixture f;
-    f.menus.mnuExit->trigger();
-    EXPECT_EQ(f.exits, 0);
-    EXPECT_TRUE(f.form.tmrExit->isActive());
-    EXPECT_TRUE(QTest::qWaitFor([&f] { return f.exits != 0; }, 2000));
-    EXPECT_EQ(f.exits, 1);
-    EXPECT_FALSE(f.form.tmrExit->isActive());
+    QSignalSpy exits(&f.menu, &ClockMenu::exitRequested);
+    f.Item("mnuExit").trigger();
+    EXPECT_EQ(exits.count(), 0);
+    EXPECT_TRUE(Named<QTimer>(f.menu, "tmrExit").isActive());
+    EXPECT_TRUE(exits.wait(2000));
+    EXPECT_EQ(exits.count(), 1);
 }
 
-TEST(Commands, ARightReleaseOnTheClockOpensThisMenu) {
+TEST(Commands, OpensAtThePointerWithNoItemChosen) {
     MenuFixture f;
-    f.form.SetActions(ClockWindow::Actions{});
-    f.form.show();
-    const QPoint local(50, 20);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(local),
-                        QPointF(f.form.mapToGlobal(local)), Qt::RightButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(f.form.picBody, &release);
-    EXPECT_TRUE(f.menus.isVisible());
-    EXPECT_EQ(f.menus.activeAction(), nullptr) << "no default item";
-    f.menus.close();
+    f.owner.show();
+    f.menu.ShowAt(QPoint(50, 20));
+    EXPECT_TRUE(f.menu.isVisible());
+    EXPECT_EQ(f.menu.activeAction(), nullptr) << "no default item";
+    f.menu.close();
 }
 
 } // namespace

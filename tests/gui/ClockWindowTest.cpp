@@ -1,4 +1,6 @@
 #include "ClockWindow.h"
+#include "FacePicture.h"
+#include "Named.h"
 #include "TopMost.h"
 #include "face/Assets.h"
 #include "face/FaceLayout.h"
@@ -20,30 +22,39 @@
 
 namespace {
 
-// A window with counting actions and pinned clocks.
+// A window whose moves are counted instead of handed to the window system.
+class TestWindow : public ClockWindow {
+public:
+    using ClockWindow::ClockWindow;
+    int moveStarts = 0;
+    bool systemMoveWorks = true;
+
+protected:
+    bool StartSystemMove() override {
+        ++moveStarts;
+        return systemMoveWorks;
+    }
+};
+
+// A window with its announcements counted and pinned clocks.
 struct ClockFixture {
     SettingsRecord settings;
-    ClockWindow form{settings};
-    int moveStarts = 0;
+    TestWindow form{settings};
+    FacePicture& picBody = Named<FacePicture>(form, "picBody");
+    QTimer& tmrClockDraw = Named<QTimer>(form, "tmrClockDraw");
+    QTimer& tmrNTPbyTimer = Named<QTimer>(form, "tmrNTPbyTimer");
     int menus = 0;
     int exits = 0;
     QPoint menuAt;
-    bool systemMoveWorks = true;
     LocalDateTime now{2005, 6, 17, 13, 45, 0, 100};
     std::int64_t steady = 0;
 
     ClockFixture() {
-        form.SetActions(ClockWindow::Actions{
-            [this] {
-                ++moveStarts;
-                return systemMoveWorks;
-            },
-            [this](const QPoint& at) {
-                ++menus;
-                menuAt = at;
-            },
-            [this] { ++exits; },
+        QObject::connect(&form, &ClockWindow::menuRequested, &form, [this](const QPoint& at) {
+            ++menus;
+            menuAt = at;
         });
+        QObject::connect(&form, &ClockWindow::exitRequested, &form, [this] { ++exits; });
         form.SetLocalClock([this] { return now; });
         form.SetSteadyClock([this] { return steady; });
         form.LoadBodyPicture();
@@ -70,8 +81,8 @@ class MoveStart : public ::testing::TestWithParam<MoveRow> {};
 
 TEST_P(MoveStart, OnlyTheLeftButtonAloneStartsAMove) {
     ClockFixture f;
-    Send(*f.form.picBody, QEvent::MouseMove, {20, 20}, Qt::NoButton, GetParam().held);
-    EXPECT_EQ(f.moveStarts, GetParam().expectedStarts);
+    Send(f.picBody, QEvent::MouseMove, {20, 20}, Qt::NoButton, GetParam().held);
+    EXPECT_EQ(f.form.moveStarts, GetParam().expectedStarts);
     EXPECT_EQ(f.menus, 0);
     EXPECT_EQ(f.form.pos(), QPoint(300, 200));
 }
@@ -86,14 +97,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(MoveStart, APressAloneStartsNoMove) {
     ClockFixture f;
-    Send(*f.form.picBody, QEvent::MouseButtonPress, {20, 20}, Qt::LeftButton, Qt::LeftButton);
-    Send(*f.form.picBody, QEvent::MouseButtonRelease, {20, 20}, Qt::LeftButton, Qt::NoButton);
-    EXPECT_EQ(f.moveStarts, 0);
+    Send(f.picBody, QEvent::MouseButtonPress, {20, 20}, Qt::LeftButton, Qt::LeftButton);
+    Send(f.picBody, QEvent::MouseButtonRelease, {20, 20}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(f.form.moveStarts, 0);
 }
 
 TEST(MoveStart, RefusedByTheWindowSystemTheWindowFollowsTheLeftButton) {
     ClockFixture f;
-    f.systemMoveWorks = false;
+    f.form.systemMoveWorks = false;
     Send(f.form, QEvent::MouseButtonPress, {10, 12}, Qt::LeftButton, Qt::LeftButton);
     // Global positions: the grab point stays under the pointer.
     QMouseEvent drag(QEvent::MouseMove, QPointF(10, 12), QPointF(510, 412), Qt::NoButton,
@@ -104,7 +115,7 @@ TEST(MoveStart, RefusedByTheWindowSystemTheWindowFollowsTheLeftButton) {
                         Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&f.form, &further);
     EXPECT_EQ(f.form.pos(), QPoint(520, 390));
-    EXPECT_EQ(f.moveStarts, 1) << "asked once, then the window follows by itself";
+    EXPECT_EQ(f.form.moveStarts, 1) << "asked once, then the window follows by itself";
 
     // A second button joining ends the follow.
     QMouseEvent both(QEvent::MouseMove, QPointF(10, 12), QPointF(600, 450), Qt::NoButton,
@@ -124,12 +135,12 @@ class PopupMenu : public ::testing::TestWithParam<ReleaseRow> {};
 
 TEST_P(PopupMenu, OnlyARightReleaseOpensTheMenu) {
     ClockFixture f;
-    Send(*f.form.picBody, GetParam().type, {40, 30}, GetParam().button,
+    Send(f.picBody, GetParam().type, {40, 30}, GetParam().button,
          GetParam().type == QEvent::MouseButtonPress ? Qt::MouseButtons(GetParam().button)
                                                      : Qt::MouseButtons(Qt::NoButton));
     EXPECT_EQ(f.menus, GetParam().expectedMenus);
     if (GetParam().expectedMenus == 1) {
-        EXPECT_EQ(f.menuAt, f.form.picBody->mapToGlobal(QPoint(40, 30)));
+        EXPECT_EQ(f.menuAt, f.picBody.mapToGlobal(QPoint(40, 30)));
     }
 }
 
@@ -153,10 +164,9 @@ class DoubleClick : public ::testing::TestWithParam<DoubleClickRow> {};
 TEST_P(DoubleClick, ExitsOnlyWhenEnabled) {
     ClockFixture f;
     f.settings.EXITbyDblClick = GetParam().exitByDoubleClick;
-    Send(*f.form.picBody, QEvent::MouseButtonDblClick, {30, 30}, GetParam().button,
-         GetParam().button);
+    Send(f.picBody, QEvent::MouseButtonDblClick, {30, 30}, GetParam().button, GetParam().button);
     EXPECT_EQ(f.exits, GetParam().expectedExits);
-    EXPECT_EQ(f.moveStarts, 0);
+    EXPECT_EQ(f.form.moveStarts, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, DoubleClick,
@@ -203,7 +213,7 @@ TEST_P(FacePixels, TheWindowShowsTheStripCellsOfTheTime) {
     f.now.minute = row.minute;
     f.settings.TimeFormat = row.timeFormat;
     f.form.DrawClockFace(false);
-    const QImage& face = f.form.picBody->Image();
+    const QImage& face = f.picBody.Image();
     for (int i = 0; i < 4; ++i) {
         const int src =
             row.cells[i] < 0 ? FaceLayout::kBlankSourceX : FaceLayout::DigitSourceX(row.cells[i]);
@@ -227,14 +237,14 @@ INSTANTIATE_TEST_SUITE_P(Times, FacePixels,
 
 TEST(FacePixels, AnExposeRedrawsTheWholeFaceWithTheCurrentSettings) {
     ClockFixture f;
-    f.form.tmrClockDraw->stop(); // only the paint may redraw here
+    f.tmrClockDraw.stop(); // only the paint may redraw here
     f.form.DrawClockFace(false);
     f.settings.TimeFormat = 2; // as the options dialog would, between ticks
     f.form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.form));
-    f.form.picBody->repaint();
+    f.picBody.repaint();
     EXPECT_EQ(f.form.Face().LastFaceText, "0145");
-    EXPECT_TRUE(CellMatches(f.form.picBody->Image(), FaceLayout::kDigitFaceX[0],
+    EXPECT_TRUE(CellMatches(f.picBody.Image(), FaceLayout::kDigitFaceX[0],
                             FaceLayout::kBlankSourceX, FaceLayout::kDigitWidth));
 }
 
@@ -255,25 +265,25 @@ TEST(FacePixels, ACellChangedOutsideAPartialExposeStillReachesTheScreen) {
             return false;
         }
     } painted;
-    f.form.picBody->installEventFilter(&painted);
+    f.picBody.installEventFilter(&painted);
     // The minute turns; before any tick, the window system exposes only the
     // left edge of the face.
     f.now.minute = 46;
-    f.form.picBody->repaint(QRect(0, 0, 8, 48));
+    f.picBody.repaint(QRect(0, 0, 8, 48));
     const QRect units(FaceLayout::kDigitFaceX[3], FaceLayout::kFaceY, FaceLayout::kDigitWidth,
                       FaceLayout::kCellHeight);
     EXPECT_TRUE(QTest::qWaitFor([&] { return painted.region.contains(units); }, 1000))
         << "the new units digit was copied but never painted";
-    EXPECT_TRUE(CellMatches(f.form.picBody->Image(), FaceLayout::kDigitFaceX[3],
+    EXPECT_TRUE(CellMatches(f.picBody.Image(), FaceLayout::kDigitFaceX[3],
                             FaceLayout::DigitSourceX(6), FaceLayout::kDigitWidth));
-    f.form.picBody->removeEventFilter(&painted);
+    f.picBody.removeEventFilter(&painted);
 }
 
 // Asks the face for its tooltip as the pointer resting on it would.
 QString ToolTipNow(ClockFixture& f) {
-    QHelpEvent event(QEvent::ToolTip, QPoint(20, 20), f.form.picBody->mapToGlobal(QPoint(20, 20)));
-    QApplication::sendEvent(f.form.picBody, &event);
-    return f.form.picBody->toolTip();
+    QHelpEvent event(QEvent::ToolTip, QPoint(20, 20), f.picBody.mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(&f.picBody, &event);
+    return f.picBody.toolTip();
 }
 
 TEST(DateTip, MadeWhenAskedForFromTheDisplayedTimeOfThatMoment) {
@@ -295,25 +305,47 @@ TEST(WakeUps, AZeroIntervalStopsTheFaceButNotTheCountdownsMinute) {
     ClockFixture f;
     f.form.SetDrawInterval(0);
     f.form.DrawClockFace(true);
-    EXPECT_FALSE(f.form.tmrClockDraw->isActive());
-    EXPECT_TRUE(f.form.tmrNTPbyTimer->isActive());
+    EXPECT_FALSE(f.tmrClockDraw.isActive());
+    EXPECT_TRUE(f.tmrNTPbyTimer.isActive());
     f.form.SetDrawInterval(75);
-    EXPECT_TRUE(f.form.tmrClockDraw->isActive());
+    EXPECT_TRUE(f.tmrClockDraw.isActive());
 }
 
 TEST(WakeUps, TheCountdownTicksInTheFacesMinuteWakeUp) {
     ClockFixture f;
     f.now = LocalDateTime{2005, 6, 17, 13, 45, 59, 0};
     f.form.DrawClockFace(false);
-    EXPECT_EQ(f.form.tmrClockDraw->interval(), 1001);
-    EXPECT_EQ(f.form.tmrNTPbyTimer->interval(), 61021) << "not a minute since the last tick";
+    EXPECT_EQ(f.tmrClockDraw.interval(), 1001);
+    EXPECT_EQ(f.tmrNTPbyTimer.interval(), 61021) << "not a minute since the last tick";
     f.steady = 60000;
     f.now = LocalDateTime{2005, 6, 17, 13, 46, 0, 1};
     f.form.DrawClockFace(false);
-    EXPECT_EQ(f.form.tmrNTPbyTimer->interval(), 0) << "taken along at once";
-    QSignalSpy ticks(f.form.tmrNTPbyTimer, &QTimer::timeout);
+    EXPECT_EQ(f.tmrNTPbyTimer.interval(), 0) << "taken along at once";
+    QSignalSpy ticks(&f.form, &ClockWindow::minuteTicked);
     ASSERT_TRUE(ticks.wait(5000));
-    EXPECT_EQ(f.form.tmrNTPbyTimer->interval(), 60020) << "the next minute, a moment late";
+    EXPECT_EQ(f.tmrNTPbyTimer.interval(), 60020) << "the next minute, a moment late";
+}
+
+bool ColonLit(FacePicture& face) {
+    // The middle of the upper dot: yellow-green when lit, dark grey when not.
+    const QRgb p = face.Image().pixel(FaceLayout::kColonFaceX + 2, FaceLayout::kFaceY + 11);
+    return qGreen(p) > 0xc0;
+}
+
+TEST(WakeUps, AForcedFrameShowsBlinkingAtOnceAndWakesForTheColonEdge) {
+    ClockFixture f;
+    f.now = LocalDateTime{2005, 6, 17, 13, 45, 10, 900}; // past the lit part of a blink
+    f.form.DrawClockFace(false);
+    ASSERT_TRUE(ColonLit(f.picBody));
+    EXPECT_EQ(f.tmrClockDraw.interval(), 49101) << "a steady face sleeps to the minute";
+    f.settings.Blink = true;
+    f.form.DrawClockFace(true);
+    EXPECT_FALSE(ColonLit(f.picBody)) << "no tick needed";
+    f.now.millisecond = 100;
+    f.form.DrawClockFace(true);
+    EXPECT_TRUE(ColonLit(f.picBody));
+    EXPECT_EQ(f.tmrClockDraw.interval(), 651) << "the colon goes out at .750";
+    EXPECT_TRUE(f.tmrClockDraw.isActive());
 }
 
 struct StepRow {
@@ -333,8 +365,8 @@ TEST_P(ClockStep, TheFaceFollowsAtOnceAndTheWakeUpIsPlannedAfresh) {
     f.steady = 2000;
     f.form.ClockChanged();
     EXPECT_EQ(f.form.Face().LastFaceText, GetParam().face);
-    EXPECT_EQ(f.form.tmrClockDraw->interval(), GetParam().nextFrame);
-    EXPECT_TRUE(f.form.tmrClockDraw->isActive());
+    EXPECT_EQ(f.tmrClockDraw.interval(), GetParam().nextFrame);
+    EXPECT_TRUE(f.tmrClockDraw.isActive());
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,7 +1,9 @@
 #include "SyncResultDialog.h"
 #include "DialogSize.h"
+#include "Named.h"
 #include "TopMost.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
@@ -26,7 +28,7 @@ void WhileOpen(std::function<void(SyncResultDialog&)> body) {
         SyncResultDialog* open = SyncResultDialog::Current();
         ASSERT_NE(open, nullptr);
         body(*open);
-        open->cmdOK->click();
+        Named<QPushButton>(*open, "cmdOK").click();
     });
 }
 
@@ -37,7 +39,7 @@ TEST(SyncMessage, NothingIsShownWithShowDialogOff) {
     QTimer::singleShot(0, qApp, [&opened] {
         if (SyncResultDialog* d = SyncResultDialog::Current()) {
             opened = true;
-            d->cmdOK->click();
+            Named<QPushButton>(*d, "cmdOK").click();
         }
     });
     SyncResultDialog::ShowMessage("x", s, nullptr);
@@ -51,14 +53,14 @@ TEST(SyncMessage, ASecondMessageWhileOpenIsDropped) {
     QString shown;
     WhileOpen([&](SyncResultDialog& d) {
         SyncResultDialog::ShowMessage("second", s, nullptr); // returns at once
-        shown = d.lblMsg->text();
+        shown = Named<QLabel>(d, "lblMsg").text();
     });
     SyncResultDialog::ShowMessage("first", s, nullptr);
     EXPECT_EQ(shown, QStringLiteral("first"));
     EXPECT_EQ(SyncResultDialog::Current(), nullptr) << "unloaded by OK";
 
     // Closed, the next message opens a dialog again.
-    WhileOpen([&](SyncResultDialog& d) { shown = d.lblMsg->text(); });
+    WhileOpen([&](SyncResultDialog& d) { shown = Named<QLabel>(d, "lblMsg").text(); });
     SyncResultDialog::ShowMessage("third", s, nullptr);
     EXPECT_EQ(shown, QStringLiteral("third"));
 }
@@ -70,14 +72,18 @@ TEST(SyncMessage, LinesBreakAtCrLfAndTheButtonIsTheDefault) {
     bool isDefault = false;
     bool focused = false;
     QString title;
+    QString read; // as a screen reader gets it
     WhileOpen([&](SyncResultDialog& d) {
-        shown = d.lblMsg->text();
-        isDefault = d.cmdOK->isDefault();
-        focused = d.focusWidget() == d.cmdOK;
+        shown = Named<QLabel>(d, "lblMsg").text();
+        read = QAccessible::queryAccessibleInterface(&Named<QLabel>(d, "lblMsg"))
+                   ->text(QAccessible::Name);
+        isDefault = Named<QPushButton>(d, "cmdOK").isDefault();
+        focused = d.focusWidget() == &Named<QPushButton>(d, "cmdOK");
         title = d.windowTitle();
     });
     SyncResultDialog::ShowMessage("エラー: A\r\n\r\n時刻の同期はできませんでした。", s, nullptr);
     EXPECT_EQ(shown, QStringLiteral("エラー: A\n\n時刻の同期はできませんでした。"));
+    EXPECT_EQ(read, shown) << "one text, not pieces";
     EXPECT_TRUE(isDefault);
     EXPECT_TRUE(focused);
     EXPECT_EQ(title, QStringLiteral("時刻の同期"));
@@ -100,7 +106,7 @@ TEST(SyncMessage, OwnedByTheClockAndClosedByEsc) {
     QTimer::singleShot(2000, qApp, [&escClosed] {
         if (SyncResultDialog* d = SyncResultDialog::Current()) {
             escClosed = false;
-            d->cmdOK->click();
+            Named<QPushButton>(*d, "cmdOK").click();
         }
     });
     SyncResultDialog::ShowMessage("ok", s, &clock);
@@ -152,14 +158,14 @@ TEST_P(WholeText, EveryLineWholeAndClearOfTheButton) {
             QSize(DialogSize::TwipsToPixels(5055, dpi), DialogSize::TwipsToPixels(1695, dpi));
         size = d.size();
         screen = d.screen()->availableGeometry();
-        label = d.lblMsg->geometry();
-        button = d.cmdOK->geometry();
+        label = Named<QLabel>(d, "lblMsg").geometry();
+        button = Named<QPushButton>(d, "cmdOK").geometry();
         // Wrapped at the label's width, breaking inside a word only where a
         // word is longer than a line.
-        text = QFontMetrics(d.lblMsg->font(), d.lblMsg)
+        text = QFontMetrics(Named<QLabel>(d, "lblMsg").font(), &Named<QLabel>(d, "lblMsg"))
                    .boundingRect(QRect(label.topLeft(), QSize(label.width(), 100000)),
                                  Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere,
-                                 d.lblMsg->text());
+                                 Named<QLabel>(d, "lblMsg").text());
     });
     SyncResultDialog::ShowMessage(GetParam().text, s, nullptr);
     EXPECT_GE(size.width(), designed.width());
@@ -206,5 +212,36 @@ INSTANTIATE_TEST_SUITE_P(Sizes, Twips,
                                            TwipsRow{"WidthAt144", 5055, 144, 506},
                                            TwipsRow{"MarginAt96", 120, 96, 8}),
                          RowName());
+
+struct PlaceRow {
+    const char* name;
+    QRect clock;
+    QSize dialog;
+    QRect screen;
+    QPoint expected;
+};
+
+class Placed : public ::testing::TestWithParam<PlaceRow> {};
+
+TEST_P(Placed, NearTheClockAndWholeOnItsScreen) {
+    EXPECT_EQ(DialogSize::PlacedNear(GetParam().clock, GetParam().dialog, GetParam().screen),
+              GetParam().expected);
+}
+
+const QRect kScreen(0, 0, 1280, 1024);
+const QRect kRightScreen(1280, 0, 1920, 1080);
+const QSize kDialog(400, 300);
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Where, Placed, ::testing::Values(
+    PlaceRow{"CentredBelow", {900, 300, 118, 48}, kDialog, kScreen, {758, 348}},
+    PlaceRow{"BelowAClockAtTheTop", {900, 0, 118, 48}, kDialog, kScreen, {758, 48}},
+    PlaceRow{"AboveAClockAtTheBottom", {900, 900, 118, 48}, kDialog, kScreen, {758, 600}},
+    PlaceRow{"KeptInAtTheRightEdge", {1200, 300, 118, 48}, kDialog, kScreen, {880, 348}},
+    PlaceRow{"OnTheClocksOwnScreen", {1290, 10, 118, 48}, kDialog, kRightScreen, {1280, 58}},
+    PlaceRow{"TooTallForEitherSide", {100, 400, 118, 48}, {400, 900}, kScreen, {0, 0}},
+    PlaceRow{"LargerThanTheScreen", {900, 300, 118, 48}, {2000, 2000}, kScreen, {0, 0}}
+), RowName());
+// clang-format on
 
 } // namespace

@@ -65,6 +65,7 @@ Form Load(const SettingsRecord& s, bool autoRun) {
 }
 
 void Store(const Form& f, bool intervalEdited, SettingsRecord& s) {
+    const std::int32_t interval = s.NTPbyTimer_Interval;
     s.TimeOffset = ReadField(f.txtTimeOffset, 60);
     s.UseTimeOffset = f.chkUseTimeOffset;
     s.NTPatRun = f.chkNTPatRun;
@@ -90,7 +91,9 @@ void Store(const Form& f, bool intervalEdited, SettingsRecord& s) {
     s.ClearRecycleBin = f.chkClearRecycleBin;
     s.ClearRecycleBin_NoConfirm = f.chkClearRecycleBin_NoConfirm;
     s.AutoRun = f.chkAutoRun;
-    if (intervalEdited) {
+    // A file's interval outside the field's bounds comes back clamped; the
+    // countdown must not keep counting the old one.
+    if (intervalEdited || s.NTPbyTimer_Interval != interval) {
         ntp::Triggers::ResetCountdown(s);
     }
 }

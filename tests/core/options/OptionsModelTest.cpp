@@ -94,6 +94,12 @@ TEST(RoundTrip, OkWithoutTouchingKeepsEverythingButTheUnitRounding) {
     EXPECT_EQ(s.DateFormat, "yy/mm/dd");
     EXPECT_FALSE(s.AutoRun);
     EXPECT_EQ(s.NTPCountdown, 300);
+
+    // Unedited, but clamped on the way in: the countdown follows the new value.
+    s.NTPbyTimer_Interval = 100;
+    Options::Store(Options::Load(s, false), false, s);
+    EXPECT_EQ(s.NTPbyTimer_Interval, 48);
+    EXPECT_EQ(s.NTPCountdown, 48 * 60);
 }
 
 // ------------------------------------------------------------------ spin
