@@ -191,6 +191,8 @@ struct ReplyPlan {
     std::uint8_t Stratum = 2;
     std::uint8_t Poll = 6;
     std::uint8_t Precision = 0xEC;
+    std::uint32_t RootDispersion = 0; // 16.16 seconds
+    std::string ReferenceId = "GPS ";
     std::uint32_t ReceiveSeconds = 0;
     std::uint32_t ReceiveFraction = 0;
     std::uint32_t TransmitSeconds = 0;
@@ -216,6 +218,8 @@ struct ReplyPlan {
                         static_cast<std::uint8_t>(v >> (24 - 8 * i));
                 }
             };
+            put(8, plan.RootDispersion);
+            std::copy(plan.ReferenceId.begin(), plan.ReferenceId.begin() + 4, bytes.begin() + 12);
             if (plan.EchoOrigin && request.size() == 48) {
                 std::copy(request.begin() + 40, request.end(), bytes.begin() + 24);
             }

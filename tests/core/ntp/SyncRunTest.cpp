@@ -167,6 +167,33 @@ TEST_F(SyncRunTest, Failures) {
          reply([](ReplyPlan& s) { s.TransmitSeconds = s.TransmitFraction = 0; }),
          "エラー: NTPサーバー '192.0.2.10' の時刻は同期されていません。" + notDone,
          " - - 0 morvatel:ServerNotSynchronized", true},
+        {"client mode", reply([](ReplyPlan& s) { s.LeapVersionMode = 0x23; }),
+         "エラー: NTPサーバー '192.0.2.10' からの応答はサーバーの応答ではありません (モード 3)。" +
+             notDone,
+         " - - 0 morvatel:ReplyNotFromServer", true},
+        {"version 0", reply([](ReplyPlan& s) { s.LeapVersionMode = 0x04; }),
+         "エラー: NTPサーバー '192.0.2.10' の応答のバージョン (0) に対応していません。" + notDone,
+         " - - 0 morvatel:BadVersion", true},
+        {"stratum 16", reply([](ReplyPlan& s) { s.Stratum = 16; }),
+         "エラー: NTPサーバー '192.0.2.10' は同期していない階層 (Stratum 16) を返しました。" +
+             notDone,
+         " - - 0 morvatel:StratumUnsynchronized", true},
+        {"root dispersion over 16 s",
+         reply([](ReplyPlan& s) { s.RootDispersion = (16u << 16) + 1; }),
+         "エラー: NTPサーバー '192.0.2.10' の時刻は誤差が大きすぎます。" + notDone,
+         " - - 0 morvatel:RootDistanceTooLarge", true},
+        {"1970, before the floor",
+         reply([](ReplyPlan& s) { s.TransmitSeconds = s.ReceiveSeconds = k1970; }),
+         "エラー: NTPサーバー '192.0.2.10' の時刻 (1970/01/01 00:00:00) "
+         "は古すぎて正しくありません。" +
+             notDone,
+         " - - 0 morvatel:ServerTimeTooOld", true},
+        {"kiss-o'-death DENY", reply([](ReplyPlan& s) {
+             s.Stratum = 0;
+             s.ReferenceId = "DENY";
+         }),
+         "エラー: NTPサーバー '192.0.2.10' に利用を拒否されました。" + notDone,
+         " - - 0 morvatel:AccessDenied", true},
     };
     for (const auto& row : rows) {
         for (const bool byTimer : {true, false}) {
@@ -371,6 +398,35 @@ TEST_F(SyncRunTest, DifferenceIsTakenInUtc) {
         world.Dialogs.at(0).find("取得した時刻: 2004/03/07 14:35:07.477\r\n差: -00:00:05\r\n"),
         std::string::npos)
         << world.Dialogs[0];
+}
+
+TEST_F(SyncRunTest, ADayOrMoreKeepsItsDays) {
+    auto plan = Good();
+    plan.TransmitSeconds += 86400;
+    plan.ReceiveSeconds += 86400;
+    ReplyAt(20, plan);
+    EXPECT_EQ(Sync(), SyncOutcome::Succeeded);
+    EXPECT_NE(world.Dialogs.at(0).find("\r\n差: -1日 00:00:05\r\n"), std::string::npos)
+        << world.Dialogs[0];
+    EXPECT_EQ(world.LogLines.at(0),
+              "NTP:OK 2004/03/07 18:05:02 192.0.2.10 10.0ms -1.00:00:05 - -\r\n");
+}
+
+TEST_F(SyncRunTest, ABurstSetsTheClockFromItsLeastDelayedSample) {
+    settings.NTP_Samples = 3;
+    const std::int64_t roundTrips[] = {80, 20, 60};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::int64_t sentAt = 2000 * static_cast<std::int64_t>(i);
+        world.Play(roundTrips[i], Good(sentAt + roundTrips[i]).Maker(world), "", i);
+    }
+    EXPECT_EQ(Sync(), SyncOutcome::Succeeded);
+    EXPECT_EQ(world.Sends.size(), 3u);
+    EXPECT_EQ(world.Sends.back().AtMs, 4000);
+    ASSERT_EQ(world.Sets.size(), 1u);
+    // Server 5 s ahead when the second reply came at 2020 ms, plus half its
+    // 20 ms round trip, aged by the 2040 ms the burst went on after it.
+    EXPECT_EQ(world.Sets[0], (SystemTimeFields{2004, 3, 0, 7, 9, 5, 11, 527}));
+    EXPECT_NE(world.LogLines.at(0).find(" 10.0ms "), std::string::npos) << world.LogLines[0];
 }
 
 TEST_F(SyncRunTest, ASecondRunWaitsForTheFirstsAnswer) {
