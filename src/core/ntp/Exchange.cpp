@@ -94,8 +94,7 @@ std::vector<OutgoingRequest> Exchange::Poll(std::int64_t nowNs) {
         if (nowNs >= due) {
             AddRequest(nextAddress_++, nowNs);
         }
-    } else if (bursting_ && !burstEnded_ && burstSent_ < settings_.Samples - 1 && lastLeft &&
-               nowNs >= burstDueNs_ + BurstSpacingMs * NsPerMs) {
+    } else if (MoreToAsk() && lastLeft && nowNs >= burstDueNs_ + BurstSpacingMs * NsPerMs) {
         // A request still unanswered when the next is due is given up.
         for (Request& request : requests_) {
             if (request.Status == State::Waiting) {
@@ -104,7 +103,12 @@ std::vector<OutgoingRequest> Exchange::Poll(std::int64_t nowNs) {
         }
         burstDueNs_ += BurstSpacingMs * NsPerMs;
         ++burstSent_;
-        AddRequest(burstAddress_, nowNs);
+        // Until one answers, the burst's requests take the addresses in turn,
+        // so a lost first datagram costs one sample, not the run.
+        AddRequest(bursting_
+                       ? burstAddress_
+                       : static_cast<std::size_t>(burstSent_ - 1) % settings_.Addresses.size(),
+                   nowNs);
     }
 
     Finish();
@@ -125,6 +129,14 @@ std::vector<OutgoingRequest> Exchange::Poll(std::int64_t nowNs) {
 
 void Exchange::Sent(std::size_t request, std::int64_t sentNs) {
     requests_.at(request).SentNs = sentNs;
+    if (request == 0) {
+        burstDueNs_ = sentNs;
+    }
+}
+
+bool Exchange::MoreToAsk() const {
+    return settings_.Samples > 1 && !burstEnded_ && burstSent_ < settings_.Samples - 1 &&
+           (bursting_ || nextAddress_ >= settings_.Addresses.size());
 }
 
 void Exchange::SendFailed(std::size_t request, std::int32_t number,
@@ -137,7 +149,7 @@ void Exchange::Finish() {
         return;
     }
     if (!samples_.empty()) {
-        if (!bursting_ || burstEnded_ || burstSent_ >= settings_.Samples - 1) {
+        if (!MoreToAsk()) {
             done_ = true;
             outcome_ = *std::min_element(
                 samples_.begin(), samples_.end(),
@@ -145,7 +157,7 @@ void Exchange::Finish() {
         }
         return;
     }
-    if (nextAddress_ < settings_.Addresses.size()) {
+    if (nextAddress_ < settings_.Addresses.size() || MoreToAsk()) {
         return;
     }
     done_ = true;
@@ -171,7 +183,7 @@ std::int64_t Exchange::NextWakeNs() const {
     if (samples_.empty() && nextAddress_ < settings_.Addresses.size() && last.SentNs >= 0) {
         wake = std::min(wake, last.SentNs + StaggerMs * NsPerMs);
     }
-    if (bursting_ && !burstEnded_ && burstSent_ < settings_.Samples - 1) {
+    if (MoreToAsk()) {
         wake = std::min(wake, burstDueNs_ + BurstSpacingMs * NsPerMs);
     }
     return wake;
@@ -257,6 +269,10 @@ void Exchange::Judge(std::size_t index, const Datagram& datagram) {
         request.Status = State::GivenUp;
         burstEnded_ = true;
         return;
+    }
+    if (stratum == 0) {
+        // Whatever the kiss says, asking again at once would not be welcome.
+        burstEnded_ = true;
     }
     if (stratum == 0 && (KissCode(p, "DENY") || KissCode(p, "RSTR"))) {
         Refuse(index, {FailureKind::AccessDenied, 0, {}, 0});

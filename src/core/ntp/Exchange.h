@@ -142,6 +142,7 @@ private:
     void Accept(std::size_t index, Sample sample);
     void Finish();
     bool Outstanding() const;
+    bool MoreToAsk() const;
 
     ExchangeSettings settings_;
     RandomSource& random_;
@@ -149,7 +150,7 @@ private:
     std::size_t nextAddress_ = 0;
     bool bursting_ = false;
     bool burstEnded_ = false;
-    int burstSent_ = 0; // requests after the first sample's
+    int burstSent_ = 0; // requests 2 s apart after the first one
     std::size_t burstAddress_ = 0;
     std::int64_t burstDueNs_ = 0;
     std::vector<Sample> samples_;
