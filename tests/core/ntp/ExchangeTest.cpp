@@ -321,3 +321,36 @@ TEST(Exchange, TimestampsAreReadInTheEraNearestTheLocalClock) {
         EXPECT_EQ(NtpSecondsToUnix(row.ntpSeconds, row.pivot), row.unix) << row.ntpSeconds;
     }
 }
+
+TEST(Exchange, AnAuthenticatorExtendsRequestsAndVouchesForReplies) {
+    // Appends a 4-byte field and believes only replies that end in it.
+    struct Tagging : Authenticator {
+        std::size_t requestSize = 0;
+        std::vector<std::uint8_t> RequestExtensions(const std::vector<std::uint8_t>&) override {
+            return {'T', 'A', 'G', '!'};
+        }
+        bool Verify(const std::vector<std::uint8_t>& request,
+                    const std::vector<std::uint8_t>& reply) override {
+            requestSize = request.size();
+            return reply.size() == 52 && std::equal(reply.end() - 4, reply.end(), "TAG!");
+        }
+    };
+    const std::function<void(std::vector<std::uint8_t>&)> tagged = [](auto& b) {
+        b.insert(b.end(), {'T', 'A', 'G', '!'});
+    };
+    for (const bool genuine : {true, false}) {
+        SCOPED_TRACE(genuine ? "tagged" : "forged");
+        Tagging auth;
+        ExchangeSettings settings = Addresses({kV4});
+        settings.Auth = &auth;
+        const Played played = Play(settings, {{kV4, 0, 10, genuine ? tagged : nullptr}});
+        EXPECT_EQ(auth.requestSize, 52u);
+        if (genuine) {
+            EXPECT_TRUE(std::holds_alternative<Sample>(played.outcome));
+        } else {
+            ASSERT_TRUE(std::holds_alternative<Failure>(played.outcome));
+            EXPECT_EQ(std::get<Failure>(played.outcome).Kind, FailureKind::NotAuthentic);
+            EXPECT_EQ(played.endMs, 601) << "a forgery does not end the wait";
+        }
+    }
+}
