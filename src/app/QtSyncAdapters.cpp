@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include <algorithm>
 #include <chrono>
 
 namespace QtSync {
@@ -115,13 +116,16 @@ UdpEndpoint::UdpEndpoint(EventPump& pump, ntp::LocalClock& clock, ntp::TickSourc
 UdpEndpoint::~UdpEndpoint() = default;
 
 void UdpEndpoint::Close() {
-    socket_.reset();
+    sockets_.clear();
     events_.clear();
 }
 
-ntp::SocketStatus UdpEndpoint::Resolve(const std::string& host, QHostAddress& address) {
+ntp::SocketStatus UdpEndpoint::Resolve(const std::string& host,
+                                       std::vector<std::string>& addresses) {
+    addresses.clear();
     const QString name = QString::fromStdString(host);
-    if (address.setAddress(name)) {
+    if (QHostAddress numeric; numeric.setAddress(name)) {
+        addresses.push_back(Unmapped(numeric).toString().toStdString());
         return {};
     }
     // QHostInfo::fromName would freeze the clock for as long as the resolver
@@ -152,72 +156,69 @@ ntp::SocketStatus UdpEndpoint::Resolve(const std::string& host, QHostAddress& ad
         pump_.WaitForEvents(ntp::ReplyTimeoutMs + 1 - elapsed);
     }
     const QHostInfo& info = lookup->info;
-    if (info.error() != QHostInfo::NoError || info.addresses().isEmpty()) {
+    // Every address in the resolver's order: its ordering already weighs the
+    // families against this machine's routes, and the exchange tries the
+    // others when the first stays silent.
+    for (const QHostAddress& candidate : info.addresses()) {
+        const std::string text = Unmapped(candidate).toString().toStdString();
+        if (std::find(addresses.begin(), addresses.end(), text) == addresses.end()) {
+            addresses.push_back(text);
+        }
+    }
+    if (info.error() != QHostInfo::NoError || addresses.empty()) {
         return {false, kErrorBase + QAbstractSocket::HostNotFoundError,
                 info.errorString().toStdString()};
     }
-    // Servers are mostly reached over IPv4; take it when the name has both.
-    address = info.addresses().front();
-    for (const QHostAddress& candidate : info.addresses()) {
-        if (candidate.protocol() == QAbstractSocket::IPv4Protocol) {
-            address = candidate;
-            break;
-        }
-    }
     return {};
 }
 
-ntp::SocketStatus UdpEndpoint::SocketFailure() const {
-    return {false, kErrorBase + static_cast<std::int32_t>(socket_->error()),
-            socket_->errorString().toStdString()};
-}
-
-ntp::SocketStatus UdpEndpoint::Open(const std::string& host, std::uint16_t port,
-                                    std::string& resolvedAddress) {
-    Close();
-    QHostAddress address;
-    const ntp::SocketStatus resolved = Resolve(host, address);
-    if (!resolved.Ok) {
-        return resolved;
+QUdpSocket* UdpEndpoint::SocketFor(const QHostAddress& remote, ntp::SocketStatus& status) {
+    const std::string key = remote.toString().toStdString();
+    if (auto found = sockets_.find(key); found != sockets_.end()) {
+        return found->second.get();
     }
-    address = Unmapped(address);
-
-    socket_ = std::make_unique<QUdpSocket>();
-    const QHostAddress any = address.protocol() == QAbstractSocket::IPv6Protocol
+    auto socket = std::make_unique<QUdpSocket>();
+    const QHostAddress any = remote.protocol() == QAbstractSocket::IPv6Protocol
                                  ? QHostAddress(QHostAddress::AnyIPv6)
                                  : QHostAddress(QHostAddress::AnyIPv4);
-    if (!socket_->bind(any, 0)) {
-        const ntp::SocketStatus failure = SocketFailure();
-        Close();
-        return failure;
+    if (!socket->bind(any, 0)) {
+        status = {false, kErrorBase + static_cast<std::int32_t>(socket->error()),
+                  socket->errorString().toStdString()};
+        return nullptr;
     }
-    QObject::connect(socket_.get(), &QUdpSocket::readyRead, this, [this] { ReadDatagrams(); });
-    QObject::connect(socket_.get(), &QAbstractSocket::errorOccurred, this,
-                     [this](QAbstractSocket::SocketError error) {
+    QUdpSocket* raw = socket.get();
+    QObject::connect(raw, &QUdpSocket::readyRead, this, [this, raw] { ReadDatagrams(*raw); });
+    QObject::connect(raw, &QAbstractSocket::errorOccurred, this,
+                     [this, raw, key](QAbstractSocket::SocketError error) {
                          if (error == QAbstractSocket::TemporaryError) {
                              return;
                          }
-                         events_.push_back(ntp::SocketError{
-                             kErrorBase + static_cast<std::int32_t>(error),
-                             socket_ ? socket_->errorString().toStdString() : std::string()});
+                         events_.push_back(
+                             ntp::SocketError{kErrorBase + static_cast<std::int32_t>(error),
+                                              raw->errorString().toStdString(), key});
                          pump_.Wake();
                      });
-    remote_ = address;
-    port_ = port;
-    resolvedAddress = address.toString().toStdString();
-    return {};
+    sockets_[key] = std::move(socket);
+    return raw;
 }
 
-ntp::SocketStatus UdpEndpoint::Send(const std::vector<std::uint8_t>& bytes) {
-    if (!socket_) {
-        return {false, kErrorBase + QAbstractSocket::UnknownSocketError, "socket not open"};
+ntp::SocketStatus UdpEndpoint::Send(const std::string& address, std::uint16_t port,
+                                    const std::vector<std::uint8_t>& bytes) {
+    const QHostAddress remote(QString::fromStdString(address));
+    if (remote.isNull()) {
+        return {false, kErrorBase + QAbstractSocket::HostNotFoundError, "not an address", 0};
+    }
+    ntp::SocketStatus status;
+    QUdpSocket* socket = SocketFor(remote, status);
+    if (socket == nullptr) {
+        return status;
     }
     const auto size = static_cast<qint64>(bytes.size());
-    ntp::SocketStatus status;
     status.SentMonotonicNs = clock_.MonotonicNs();
-    if (socket_->writeDatagram(reinterpret_cast<const char*>(bytes.data()), size, remote_, port_) !=
+    if (socket->writeDatagram(reinterpret_cast<const char*>(bytes.data()), size, remote, port) !=
         size) {
-        return SocketFailure();
+        return {false, kErrorBase + static_cast<std::int32_t>(socket->error()),
+                socket->errorString().toStdString(), 0};
     }
     return status;
 }
@@ -231,11 +232,11 @@ std::optional<ntp::SocketEvent> UdpEndpoint::TakeEvent() {
     return event;
 }
 
-void UdpEndpoint::ReadDatagrams() {
+void UdpEndpoint::ReadDatagrams(QUdpSocket& socket) {
     // Stamped before reading: the run ages the reply from here.
     const std::int64_t arrival = clock_.MonotonicNs();
-    while (socket_ && socket_->hasPendingDatagrams()) {
-        const QNetworkDatagram received = socket_->receiveDatagram();
+    while (socket.hasPendingDatagrams()) {
+        const QNetworkDatagram received = socket.receiveDatagram();
         if (!received.isValid()) {
             break;
         }

@@ -6,6 +6,7 @@
 #include <QObject>
 
 #include <deque>
+#include <map>
 #include <memory>
 
 class QEventLoop;
@@ -44,18 +45,19 @@ public:
     std::uint64_t Next64() override;
 };
 
-// QUdpSocket, bound to a fresh system-chosen port for each run and not
-// connected, so every datagram that reaches the port is reported with its
-// sender and the run decides which one is the answer.
+// One QUdpSocket per remote address, each bound to a fresh system-chosen
+// port and not connected, so every datagram that reaches a port is reported
+// with its sender and the exchange decides which one is an answer.
 class UdpEndpoint final : public QObject, public ntp::UdpEndpoint {
 public:
     UdpEndpoint(EventPump& pump, ntp::LocalClock& clock, ntp::TickSource& ticks);
     ~UdpEndpoint() override;
 
     void Close() override;
-    ntp::SocketStatus Open(const std::string& host, std::uint16_t port,
-                           std::string& resolvedAddress) override;
-    ntp::SocketStatus Send(const std::vector<std::uint8_t>& bytes) override;
+    ntp::SocketStatus Resolve(const std::string& host,
+                              std::vector<std::string>& addresses) override;
+    ntp::SocketStatus Send(const std::string& address, std::uint16_t port,
+                           const std::vector<std::uint8_t>& bytes) override;
     std::optional<ntp::SocketEvent> TakeEvent() override;
 
     // Error numbers this endpoint reports: the socket layer's error plus
@@ -63,16 +65,13 @@ public:
     static constexpr std::int32_t kErrorBase = 1000;
 
 private:
-    ntp::SocketStatus Resolve(const std::string& host, QHostAddress& address);
-    ntp::SocketStatus SocketFailure() const;
-    void ReadDatagrams();
+    QUdpSocket* SocketFor(const QHostAddress& remote, ntp::SocketStatus& status);
+    void ReadDatagrams(QUdpSocket& socket);
 
     EventPump& pump_;
     ntp::LocalClock& clock_;
     ntp::TickSource& ticks_;
-    std::unique_ptr<QUdpSocket> socket_;
-    QHostAddress remote_;
-    std::uint16_t port_ = 0;
+    std::map<std::string, std::unique_ptr<QUdpSocket>> sockets_; // by remote address
     std::deque<ntp::SocketEvent> events_;
 };
 

@@ -42,7 +42,9 @@ struct SyncRunner::Impl {
 
 SyncRunner::SyncRunner(SettingsRecord& settings, ntp::MessageSink& messages,
                        ntp::ClockSetter& setter, std::string logPath)
-    : impl_(std::make_unique<Impl>(settings, messages, setter, std::move(logPath))) {}
+    : impl_(std::make_unique<Impl>(settings, messages, setter, std::move(logPath))) {
+    impl_->state.ServerTimeFloorUnixSeconds = MORVATEL_BUILD_EPOCH;
+}
 
 SyncRunner::~SyncRunner() = default;
 

@@ -91,6 +91,12 @@ SyncPage::SyncPage(const SettingsRecord& applied, Sources sources, QWidget* pare
     txtNTP_PermissibleDelay =
         AddSpinField(QStringLiteral("txtNTP_PermissibleDelay"), Options::kPermissibleDelayBounds,
                      QStringLiteral("ミリ秒"), *permissibleLine);
+    QHBoxLayout* samplesLine = AddLine();
+    auto* samplesLabel = new QLabel(QStringLiteral("測定回数(&M):"), this);
+    samplesLine->addWidget(samplesLabel);
+    txtNTP_Samples = AddSpinField(QStringLiteral("txtNTP_Samples"), Options::kSamplesBounds,
+                                  QStringLiteral("回"), *samplesLine);
+    samplesLabel->setBuddy(txtNTP_Samples);
     chkNTP_ShowDialog = AddCheckBox(QStringLiteral("chkNTP_ShowDialog"),
                                     QStringLiteral("同期実行時にダイアログを表示する(&I)"));
     chkNTP_Logging =
@@ -108,6 +114,7 @@ SyncPage::~SyncPage() = default;
 void SyncPage::Load(const Options::Form& f) {
     txtNTPbyTimer_Interval->SetText(QString::fromStdString(f.txtNTPbyTimer_Interval));
     txtNTP_PermissibleDelay->SetText(QString::fromStdString(f.txtNTP_PermissibleDelay));
+    txtNTP_Samples->SetText(QString::fromStdString(f.txtNTP_Samples));
     txtNTPatResume_Delay->SetText(QString::fromStdString(f.txtNTPatResume_Delay));
     chkNTPatRun->setChecked(f.chkNTPatRun);
     chkNTPatResume->setChecked(f.chkNTPatResume);
@@ -128,6 +135,7 @@ void SyncPage::Save(Options::Form& f) const {
     f.txtNTPatResume_Delay = txtNTPatResume_Delay->NumberText();
     f.chkNTP_UsePermissibleDelay = chkNTP_UsePermissibleDelay->isChecked();
     f.txtNTP_PermissibleDelay = txtNTP_PermissibleDelay->NumberText();
+    f.txtNTP_Samples = txtNTP_Samples->NumberText();
     f.chkNTP_ShowDialog = chkNTP_ShowDialog->isChecked();
     f.chkNTP_Logging = chkNTP_Logging->isChecked();
 }

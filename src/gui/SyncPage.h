@@ -54,6 +54,7 @@ private:
     SpinField* txtNTPatResume_Delay = nullptr;
     QCheckBox* chkNTP_UsePermissibleDelay = nullptr;
     SpinField* txtNTP_PermissibleDelay = nullptr;
+    SpinField* txtNTP_Samples = nullptr;
     QCheckBox* chkNTP_ShowDialog = nullptr;
     QCheckBox* chkNTP_Logging = nullptr;
 

@@ -19,12 +19,12 @@ struct Loopback {
     Clocks clocks;
     UdpEndpoint endpoint{pump, clocks, clocks};
     QUdpSocket server; // stands in for the time server
-    std::string resolved;
+    std::vector<std::string> resolved;
 
     Loopback() { server.bind(QHostAddress::LocalHost, 0); }
 
-    ntp::SocketStatus OpenTowardsServer(const std::string& host = "127.0.0.1") {
-        return endpoint.Open(host, server.localPort(), resolved);
+    ntp::SocketStatus Resolve(const std::string& host = "127.0.0.1") {
+        return endpoint.Resolve(host, resolved);
     }
 
     // What the endpoint sent, and from where.
@@ -42,9 +42,9 @@ struct Loopback {
 
 TEST(QtSync, WakesOnTheReplyInsteadOfSleepingToTheDeadline) {
     Loopback net;
-    ASSERT_TRUE(net.OpenTowardsServer().Ok);
-    EXPECT_EQ(net.resolved, "127.0.0.1");
-    ASSERT_TRUE(net.endpoint.Send({1, 2, 3}).Ok);
+    ASSERT_TRUE(net.Resolve().Ok);
+    EXPECT_EQ(net.resolved, std::vector<std::string>{"127.0.0.1"});
+    ASSERT_TRUE(net.endpoint.Send("127.0.0.1", net.server.localPort(), {1, 2, 3}).Ok);
     const QNetworkDatagram request = net.Receive();
     ASSERT_EQ(request.data(), QByteArray("\x01\x02\x03", 3));
 

@@ -29,11 +29,23 @@ MODES = (
     "wrong-origin",  # a forged reply that answers no request of ours first
     "leap3",         # leap indicator 3: the server is not synchronised
     "stratum0",      # kiss-o'-death
+    "mode3",         # a client's request, not a server's reply
+    "version0",      # version number 0
+    "stratum16",     # unsynchronised
+    "year1970",      # a sound reply dated 1970-01-02, older than any build
+    "era1",          # a sound reply dated 2040, in NTP era 1
+    "rootdelay",     # root delay of 17 s
+    "rate",          # kiss-o'-death RATE
+    "deny",          # kiss-o'-death DENY
 )
+
+# 2040-01-01 00:00:00 UTC, after the 32-bit NTP seconds wrap in 2036 (it is
+# by chance the same number as the 1900-to-1970 shift).
+ERA1_UNIX = 2208988800
 
 
 def is_loopback(address):
-    return address.startswith("127.")
+    return address.startswith("127.") or address in ("::1", "::ffff:127.0.0.1")
 
 
 def ntp_stamp(t):
@@ -42,10 +54,11 @@ def ntp_stamp(t):
     return struct.pack("!II", (seconds + NTP_DELTA) & 0xFFFFFFFF, fraction)
 
 
-def reply_bytes(request, received, offset=0.0, leap=0, stratum=2, origin=None):
+def reply_bytes(request, received, offset=0.0, leap=0, stratum=2, origin=None, mode=4,
+                version=4, root_delay=0, refid=b"LOCL"):
     """48 bytes answering request; the server's clock is time.time()+offset."""
-    header = struct.pack("!BBbb", (leap << 6) | (4 << 3) | 4, stratum, 6, -20)
-    root = struct.pack("!II", 0, 0) + b"LOCL"
+    header = struct.pack("!BBbb", (leap << 6) | (version << 3) | mode, stratum, 6, -20)
+    root = struct.pack("!II", root_delay, 0) + refid
     reference = ntp_stamp(received + offset - 10)
     echo = request[40:48] if origin is None else origin
     return (header + root + reference + echo + ntp_stamp(received + offset)
@@ -68,7 +81,8 @@ class FakeServer:
         self.requests = []
         self._arrivals = []  # (monotonic time, length) of each request
         self._lock = threading.Lock()
-        self._sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        family = socket.AF_INET6 if ":" in address else socket.AF_INET
+        self._sock = socket.socket(family, socket.SOCK_DGRAM)
         self._sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         self._sock.bind((address, port))
         self._sock.settimeout(0.2)
@@ -148,6 +162,20 @@ class FakeServer:
             self._sock.sendto(reply_bytes(request, received, self.offset, leap=3), peer)
         elif mode == "stratum0":
             self._sock.sendto(reply_bytes(request, received, self.offset, stratum=0), peer)
+        else:
+            kinds = {
+                "mode3": dict(mode=3),
+                "version0": dict(version=0),
+                "stratum16": dict(stratum=16),
+                "rootdelay": dict(root_delay=17 << 16),
+                "rate": dict(stratum=0, refid=b"RATE"),
+                "deny": dict(stratum=0, refid=b"DENY"),
+                "year1970": dict(offset=86400.0 - received),
+                "era1": dict(offset=ERA1_UNIX - received),
+            }
+            kind = kinds[mode]
+            kind.setdefault("offset", self.offset)
+            self._sock.sendto(reply_bytes(request, received, **kind), peer)
 
 
 def _neighbour(address):

@@ -4,6 +4,7 @@ good and bad way the client must survive."""
 
 import re
 import sys
+import time
 import unittest
 
 sys.dont_write_bytecode = True  # keep the source tree clean
@@ -46,6 +47,27 @@ class FakeServerSync(unittest.TestCase):
             ("stratum 0", "stratum0", 0, {},
              "エラー: NTPサーバー '127.0.0.2' の時刻は同期されていません。" + CANT_SYNC,
              "0 morvatel:ServerNotSynchronized"),
+            ("kiss RATE", "rate", 0, {},
+             "エラー: NTPサーバー '127.0.0.2' の時刻は同期されていません。" + CANT_SYNC,
+             "0 morvatel:ServerNotSynchronized"),
+            ("kiss DENY", "deny", 0, {},
+             "エラー: NTPサーバー '127.0.0.2' に利用を拒否されました。" + CANT_SYNC,
+             "0 morvatel:AccessDenied"),
+            ("client mode", "mode3", 0, {},
+             "エラー: NTPサーバー '127.0.0.2' からの応答はサーバーの応答ではありません (モード 3)。"
+             + CANT_SYNC, "0 morvatel:ReplyNotFromServer"),
+            ("version 0", "version0", 0, {},
+             "エラー: NTPサーバー '127.0.0.2' の応答のバージョン (0) に対応していません。" + CANT_SYNC,
+             "0 morvatel:BadVersion"),
+            ("stratum 16", "stratum16", 0, {},
+             "エラー: NTPサーバー '127.0.0.2' は同期していない階層 (Stratum 16) を返しました。"
+             + CANT_SYNC, "0 morvatel:StratumUnsynchronized"),
+            ("root delay 17 s", "rootdelay", 0, {},
+             "エラー: NTPサーバー '127.0.0.2' の時刻は誤差が大きすぎます。" + CANT_SYNC,
+             "0 morvatel:RootDistanceTooLarge"),
+            ("dated 1970", "year1970", 0, {},
+             "エラー: NTPサーバー '127.0.0.2' の時刻 (1970/01/02 00:00:00) は古すぎて正しくありません。"
+             + CANT_SYNC, "0 morvatel:ServerTimeTooOld"),
         ]
         for name, mode, delay, settings, message, logged in rows:
             with self.subTest(name):
@@ -98,6 +120,16 @@ class FakeServerSync(unittest.TestCase):
             self.assertTrue(offset and delay, result.out)
             self.assertAlmostEqual(float(offset.group(1)), 2.5, delta=0.05)
             self.assertLess(float(delay.group(1)), 0.05)
+
+            # A reply from after the NTP seconds wrapped in 2036 is read in
+            # the nearer era, not as 1904.
+            with fake_sntp.FakeServer(SERVER, "era1"):
+                started = time.time()
+                era1 = box.run("--query", SERVER)
+            self.assertEqual(era1.returncode, 0, era1.err)
+            era1_offset = re.search(r"offset: ([+-]\d+\.\d{6}) s", era1.out)
+            self.assertAlmostEqual(float(era1_offset.group(1)),
+                                   fake_sntp.ERA1_UNIX - started, delta=2.0)
 
             with fake_sntp.FakeServer(SERVER, "silent"):
                 failed = box.run("--query", SERVER)

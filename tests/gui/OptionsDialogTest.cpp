@@ -393,7 +393,7 @@ INSTANTIATE_TEST_SUITE_P(Pages, Focus, testing::Values(
         "cmbDateFormat cmdOK cmdCancel"},
     FocusRow{"Sync", 2, "TabStrip1 cmbServers cmdTestNTP chkNTPatRun chkNTPatResume chkNTPbyTimer "
         "txtNTPbyTimer_Interval txtNTPatResume_Delay chkNTP_UsePermissibleDelay "
-        "txtNTP_PermissibleDelay chkNTP_ShowDialog chkNTP_Logging cmdOK cmdCancel"}
+        "txtNTP_PermissibleDelay txtNTP_Samples chkNTP_ShowDialog chkNTP_Logging cmdOK cmdCancel"}
 ), RowName());
 // clang-format on
 

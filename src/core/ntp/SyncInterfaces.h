@@ -38,6 +38,7 @@ struct Datagram {
 struct SocketError {
     std::int32_t Number = 0;
     std::string Description;
+    std::string Address; // the remote address of the socket that failed
 };
 
 using SocketEvent = std::variant<Datagram, SocketError>;
@@ -51,21 +52,23 @@ struct SocketStatus {
     std::int64_t SentMonotonicNs = 0;
 };
 
+// One socket per remote address, each on a local port the system chooses,
+// so every address keeps its own requests and replies apart.
 class UdpEndpoint {
 public:
     virtual ~UdpEndpoint() = default;
 
-    // Drops the socket and every event it still holds.
+    // Drops every socket and every event they still hold.
     virtual void Close() = 0;
 
-    // Resolves host (a name or a numeric address) and opens a fresh socket on a
-    // local port the system chooses, aimed at host:port. On success
-    // resolvedAddress is the numeric address replies must come from.
-    virtual SocketStatus Open(const std::string& host, std::uint16_t port,
-                              std::string& resolvedAddress) = 0;
+    // Every numeric address of host (a name or an address), both families,
+    // in the resolver's order.
+    virtual SocketStatus Resolve(const std::string& host, std::vector<std::string>& addresses) = 0;
 
-    // One datagram to the address and port given to Open.
-    virtual SocketStatus Send(const std::vector<std::uint8_t>& bytes) = 0;
+    // One datagram to address:port, from that address's socket (opened on
+    // first use).
+    virtual SocketStatus Send(const std::string& address, std::uint16_t port,
+                              const std::vector<std::uint8_t>& bytes) = 0;
 
     // Events received since the last call, oldest first.
     virtual std::optional<SocketEvent> TakeEvent() = 0;

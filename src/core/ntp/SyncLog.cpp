@@ -91,13 +91,10 @@ std::string FormatLogLine(const LocalDateTime& now, bool success, const std::str
     return line;
 }
 
-void WriteNTPLog(NTPResult& result, const SettingsRecord& settings, LogSink& log,
-                 const LocalDateTime& now, bool success, const std::string& server, float delay,
-                 bool negative, const std::string& difference, std::int32_t errorNumber,
+void WriteNTPLog(const SettingsRecord& settings, LogSink& log, const LocalDateTime& now,
+                 bool success, const std::string& server, float delay, bool negative,
+                 const std::string& difference, std::int32_t errorNumber,
                  const std::string& errorCode) {
-    result.ErrorNumber = 0;
-    result.ErrorCode.clear();
-    result.ErrorMessage.clear();
     if (!settings.NTP_Logging) {
         return;
     }

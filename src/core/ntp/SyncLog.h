@@ -1,7 +1,6 @@
 #pragma once
 
 #include "datetime/LocalDateTime.h"
-#include "ntp/Packet.h"
 #include "ntp/SyncInterfaces.h"
 #include "settings/SettingsRecord.h"
 
@@ -15,11 +14,10 @@ std::string FormatLogLine(const LocalDateTime& now, bool success, const std::str
                           float delay, bool negative, const std::string& difference,
                           std::int32_t errorNumber, const std::string& errorCode);
 
-// Clears the error fields of result, then appends the line when NTP_Logging is
-// on.
-void WriteNTPLog(NTPResult& result, const SettingsRecord& settings, LogSink& log,
-                 const LocalDateTime& now, bool success, const std::string& server, float delay,
-                 bool negative, const std::string& difference, std::int32_t errorNumber,
+// Appends the line when NTP_Logging is on.
+void WriteNTPLog(const SettingsRecord& settings, LogSink& log, const LocalDateTime& now,
+                 bool success, const std::string& server, float delay, bool negative,
+                 const std::string& difference, std::int32_t errorNumber,
                  const std::string& errorCode);
 
 } // namespace ntp

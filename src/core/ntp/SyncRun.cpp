@@ -1,5 +1,6 @@
 #include "ntp/SyncRun.h"
 
+#include "ntp/Exchange.h"
 #include "ntp/SyncLog.h"
 #include "ntp/SyncTexts.h"
 #include "ntp/SystemTimeService.h"
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <variant>
 
 namespace ntp {
@@ -28,195 +30,104 @@ private:
     SyncState& state_;
 };
 
-struct Request {
-    std::string Address; // where the reply must come from
-    NTPTimestamp Origin; // what the reply must echo
+enum class ExchangeEnd { Sampled, Failed, Abandoned };
+
+struct Finished {
+    ExchangeEnd End = ExchangeEnd::Failed;
+    Sample Kept;
+    Failure Why;
+    ClockReading Before; // right after the kept sample's request left
 };
 
-enum class ExchangeKind { Reply, CantOpen, OverDelay, NoResponse, Reported, Abandoned };
-
-struct Exchange {
-    ExchangeKind Kind = ExchangeKind::Reply;
-    std::string Text;
-    std::int32_t Number = 0;
-    std::string Code;
-    std::int64_t SentUtcMicroseconds = 0; // just before the request left
-    std::int64_t SentMonotonicNs = 0;
-    ClockReading Before; // right after it left
-    std::uint32_t Elapsed = 0;
-    std::int64_t ArrivalMonotonicNs = 0;
-};
-
-bool SendNTPRequest(SyncState& state, SyncServices& services, const std::string& server,
-                    Request& request, Exchange& exchange) {
-    NTPResult& result = state.Result;
-    const auto packet = BuildNTPRequest(services.Random.Next64());
-    request.Origin = ReadTimestamp(packet.data(), 40);
-
+Finished Abandon(SyncServices& services) {
     services.Socket.Close();
-    SocketStatus status = services.Socket.Open(server, NTPPort, request.Address);
-    if (status.Ok) {
-        const ClockReading sent = services.Clock.Now();
-        exchange.SentUtcMicroseconds = sent.UtcMicroseconds;
-        exchange.SentMonotonicNs = sent.MonotonicNs;
-        status = services.Socket.Send({packet.begin(), packet.end()});
-        if (status.Ok && status.SentMonotonicNs != 0) {
-            exchange.SentUtcMicroseconds += (status.SentMonotonicNs - sent.MonotonicNs) / 1000;
-            exchange.SentMonotonicNs = status.SentMonotonicNs;
-        }
-    }
-    if (!status.Ok) {
-        services.Socket.Close();
-        result.ErrorMessage = CantOpenText(server);
-        result.ErrorNumber = status.ErrorNumber;
-        result.ErrorCode = CodeCantOpen;
-        return false;
-    }
-    return true;
+    return {ExchangeEnd::Abandoned, {}, {}, {}};
 }
 
-void OnDatagram(SyncState& state, SyncServices& services, const Request& request,
-                const Datagram& datagram, const std::string& server, float utcOffsetHours,
-                Exchange& exchange) {
-    NTPResult& result = state.Result;
-    // Anything not from the server's NTP port is someone else's packet, and a
-    // 48-byte one that does not echo our nonce answers some other request (or
-    // none): neither may set the clock, and the run keeps waiting for ours.
-    if (datagram.SourceAddress != request.Address || datagram.SourcePort != NTPPort) {
-        return;
-    }
-    const std::uint8_t* bytes = datagram.Bytes.data();
-    const std::size_t length = datagram.Bytes.size();
-    if (length == PacketSize && !(ReadTimestamp(bytes, 24) == request.Origin)) {
-        return;
-    }
-    services.Socket.Close();
-    if (length == PacketSize && IsUntrustedReply(bytes)) {
-        result.ServerTimeUTC.clear();
-        result.ErrorMessage = NotSynchronizedText(server);
-        result.ErrorCode = CodeNotSynchronized;
-        result.ErrorNumber = 0;
-        return;
-    }
-    ParseNTPReply(result, bytes, length, utcOffsetHours);
-    exchange.ArrivalMonotonicNs = datagram.ArrivalMonotonicNs;
-}
-
-void OnSocketError(SyncState& state, SyncServices& services, const SocketError& error) {
-    services.Socket.Close();
-    state.Result.ErrorMessage =
-        "通信エラー No." + Text::Integer(error.Number) + ": " + error.Description;
-}
-
-// Handles socket events until one of them decides the run.
-void DispatchSocketEvents(SyncState& state, SyncServices& services, const Request& request,
-                          const std::string& server, float utcOffsetHours, Exchange& exchange) {
-    const NTPResult& result = state.Result;
-    while (result.ServerTimeUTC.empty() && result.ErrorMessage.empty()) {
-        auto event = services.Socket.TakeEvent();
-        if (!event) {
-            return;
-        }
-        if (const auto* datagram = std::get_if<Datagram>(&*event)) {
-            OnDatagram(state, services, request, *datagram, server, utcOffsetHours, exchange);
-        } else {
-            OnSocketError(state, services, std::get<SocketError>(*event));
-        }
-    }
-}
-
-// No reply and no error: what a run starts from and leaves behind.
-void ClearReplyAndError(NTPResult& result) {
-    result.ServerTimeUTC.clear();
-    result.ErrorMessage.clear();
-    result.ErrorNumber = 0;
-    result.ErrorCode.clear();
-}
-
-// The program is ending: nothing of this run may reach the clock, the dialog
-// or the log, and no error of it may linger.
-Exchange Abandon(SyncState& state, SyncServices& services) {
-    services.Socket.Close();
-    ClearReplyAndError(state.Result);
-    Exchange exchange;
-    exchange.Kind = ExchangeKind::Abandoned;
-    return exchange;
-}
-
-Exchange RunExchange(SyncState& state, const SettingsRecord& settings, SyncServices& services,
+// Drives one exchange: sends what it asks for, sleeps in the pump until its
+// next wake-up or a socket event, and feeds it what arrived.
+Finished RunExchange(const SyncState& state, const SettingsRecord& settings, SyncServices& services,
                      const std::string& server) {
-    NTPResult& result = state.Result;
-    ClearReplyAndError(result);
-
-    Exchange exchange;
-    Request request;
     if (services.Pump.Quitting()) {
-        return Abandon(state, services);
+        return Abandon(services);
     }
-    if (!SendNTPRequest(state, services, server, request, exchange)) {
+    services.Socket.Close();
+    std::vector<std::string> addresses;
+    const SocketStatus resolved = services.Socket.Resolve(server, addresses);
+    if (!resolved.Ok || addresses.empty()) {
         // A name lookup cut short by the exit is no fault of the server.
         if (services.Pump.Quitting()) {
-            return Abandon(state, services);
+            return Abandon(services);
         }
-        exchange.Kind = ExchangeKind::CantOpen;
-        exchange.Text = result.ErrorMessage;
-        exchange.Number = result.ErrorNumber;
-        exchange.Code = result.ErrorCode;
-        return exchange;
+        return {ExchangeEnd::Failed,
+                {},
+                {FailureKind::CantOpen, resolved.ErrorNumber, resolved.Description, 0},
+                {}};
     }
-    exchange.Before = services.Clock.Now();
-    const std::uint32_t start = services.Ticks.TickCount();
 
-    const bool usePermissible = settings.NTP_UsePermissibleDelay;
-    const std::int64_t permissible = settings.NTP_PermissibleDelay;
-    const std::int64_t limit =
-        usePermissible ? std::min<std::int64_t>(permissible, ReplyTimeoutMs) : ReplyTimeoutMs;
+    const ClockReading start = services.Clock.Now();
+    ExchangeSettings exchangeSettings;
+    exchangeSettings.Addresses = std::move(addresses);
+    exchangeSettings.Samples = settings.NTP_Samples;
+    exchangeSettings.UsePermissibleDelay = settings.NTP_UsePermissibleDelay;
+    exchangeSettings.PermissibleDelayMs = settings.NTP_PermissibleDelay;
+    exchangeSettings.ReplyTimeoutMs = ReplyTimeoutMs;
+    exchangeSettings.FloorUnixSeconds = state.ServerTimeFloorUnixSeconds;
+    exchangeSettings.UtcMinusMonotonicNs = start.UtcMicroseconds * 1000 - start.MonotonicNs;
+    Exchange exchange(std::move(exchangeSettings), services.Random, start.MonotonicNs);
 
-    while (result.ServerTimeUTC.empty()) {
-        // Sleep until the first limit has just been passed; the pump returns
-        // earlier when the socket has something.
-        const std::int64_t wait = std::clamp<std::int64_t>(
-            limit + 1 - std::int64_t{exchange.Elapsed}, 0, std::int64_t{ReplyTimeoutMs} + 1);
-        services.Pump.WaitForEvents(static_cast<std::uint32_t>(wait));
+    std::map<std::size_t, ClockReading> before;
+    for (;;) {
+        for (auto due = exchange.Poll(services.Clock.MonotonicNs()); !due.empty();
+             due = exchange.Poll(services.Clock.MonotonicNs())) {
+            for (const OutgoingRequest& request : due) {
+                const std::int64_t readyNs = services.Clock.MonotonicNs();
+                const SocketStatus sent =
+                    services.Socket.Send(request.Address, NTPPort, request.Bytes);
+                if (!sent.Ok) {
+                    exchange.SendFailed(request.Request, sent.ErrorNumber, sent.Description);
+                    continue;
+                }
+                exchange.Sent(request.Request,
+                              sent.SentMonotonicNs != 0 ? sent.SentMonotonicNs : readyNs);
+                before[request.Request] = services.Clock.Now();
+            }
+        }
+        if (exchange.Done()) {
+            break;
+        }
+        constexpr std::int64_t nsPerMs = 1'000'000;
+        const std::int64_t untilNs = exchange.NextWakeNs() - services.Clock.MonotonicNs();
+        const std::int64_t waitMs = std::clamp<std::int64_t>((untilNs + nsPerMs - 1) / nsPerMs, 0,
+                                                             std::int64_t{ReplyTimeoutMs} + 1);
+        services.Pump.WaitForEvents(static_cast<std::uint32_t>(waitMs));
         if (services.Pump.Quitting()) {
-            return Abandon(state, services);
+            return Abandon(services);
         }
-        DispatchSocketEvents(state, services, request, server, settings.NTP_UTCOffset, exchange);
-        // Unsigned subtraction keeps the round trip right across the tick
-        // count's wrap.
-        exchange.Elapsed = services.Ticks.TickCount() - start;
-
-        if (usePermissible && std::int64_t{exchange.Elapsed} > permissible) {
-            exchange.Kind = ExchangeKind::OverDelay;
-            exchange.Text = OverPermissibleDelayText(server);
-            exchange.Code = CodeOverDelay;
-        } else if (exchange.Elapsed > ReplyTimeoutMs) {
-            exchange.Kind = ExchangeKind::NoResponse;
-            exchange.Text = NoResponseText(server);
-            exchange.Code = CodeNoResponse;
-        } else if (!result.ErrorMessage.empty()) {
-            exchange.Kind = ExchangeKind::Reported;
-            exchange.Text = result.ErrorMessage;
-            exchange.Number = result.ErrorNumber;
-            exchange.Code = result.ErrorCode;
-        } else {
-            continue;
+        while (auto event = services.Socket.TakeEvent()) {
+            if (const auto* datagram = std::get_if<Datagram>(&*event)) {
+                exchange.OnDatagram(*datagram);
+            } else {
+                const auto& error = std::get<SocketError>(*event);
+                exchange.OnSocketError(error.Address, error);
+            }
         }
-        // Whatever still comes belongs to no run; the next one opens afresh.
-        services.Socket.Close();
-        result.ServerTimeUTC.clear();
-        return exchange;
     }
-    return exchange;
+    // Whatever still comes belongs to no run; the next one opens afresh.
+    services.Socket.Close();
+    if (const auto* sample = std::get_if<Sample>(&exchange.Outcome())) {
+        return {ExchangeEnd::Sampled, *sample, {}, before[sample->Request]};
+    }
+    return {ExchangeEnd::Failed, {}, std::get<Failure>(exchange.Outcome()), {}};
 }
 
-void ReportFailure(SyncState& state, SettingsRecord& settings, SyncServices& services,
-                   const std::string& server, const Exchange& exchange, bool rearmTimer) {
+void ReportFailure(SettingsRecord& settings, SyncServices& services, const std::string& server,
+                   const FailureReport& report, bool rearmTimer) {
     // The dialog is modal and other runs may proceed under it, so everything
     // this run logs was taken before it opened.
-    services.Messages.ShowSyncMessage(exchange.Text);
-    WriteNTPLog(state.Result, settings, services.Log, services.Clock.Now().Local, false, server,
-                0.0f, false, std::string(), exchange.Number, exchange.Code);
+    services.Messages.ShowSyncMessage(report.Text);
+    WriteNTPLog(settings, services.Log, services.Clock.Now().Local, false, server, 0.0f, false,
+                std::string(), report.Number, report.Code);
     if (rearmTimer && settings.NTPbyTimer) {
         settings.NTPCountdown = 1;
     }
@@ -237,25 +148,6 @@ SystemTimeFields FieldsFromUnixMilliseconds(std::int64_t ms) {
     return fields;
 }
 
-std::int64_t NtpToUnixNanoseconds(const NTPTimestamp& t) {
-    const std::int64_t seconds = std::int64_t{t.Seconds} - SecondsFrom1900To1970;
-    const auto fraction =
-        static_cast<std::int64_t>((std::uint64_t{t.Fraction} * 1'000'000'000u) >> 32);
-    return seconds * 1'000'000'000 + fraction;
-}
-
-// The standard NTP estimates from the four instants: the server's clock
-// minus ours, and the round trip less the server's own processing.
-void MeasureOffsetAndDelay(const Exchange& exchange, const NTPResult& result, double& offsetSeconds,
-                           double& delaySeconds) {
-    const std::int64_t t1 = exchange.SentUtcMicroseconds * 1000;
-    const std::int64_t t4 = t1 + (exchange.ArrivalMonotonicNs - exchange.SentMonotonicNs);
-    const std::int64_t t2 = NtpToUnixNanoseconds(result.Receive);
-    const std::int64_t t3 = NtpToUnixNanoseconds(result.Transmit);
-    offsetSeconds = static_cast<double>((t2 - t1) + (t3 - t4)) / 2e9;
-    delaySeconds = static_cast<double>((t4 - t1) - (t3 - t2)) / 1e9;
-}
-
 } // namespace
 
 bool IsValidSystemTime(const SystemTimeFields& utc) {
@@ -270,54 +162,47 @@ SyncOutcome SyncSystemTime(SyncState& state, SettingsRecord& settings, SyncServi
         return SyncOutcome::NotStarted;
     }
     WaitingFlag waiting(state);
-    NTPResult& result = state.Result;
 
-    const Exchange exchange = RunExchange(state, settings, services, server);
-    if (exchange.Kind == ExchangeKind::Abandoned) {
+    const Finished finished = RunExchange(state, settings, services, server);
+    if (finished.End == ExchangeEnd::Abandoned) {
         return SyncOutcome::Abandoned;
     }
-    if (exchange.Kind != ExchangeKind::Reply) {
+    if (finished.End == ExchangeEnd::Failed) {
         waiting.Release();
-        ReportFailure(state, settings, services, server, exchange,
-                      exchange.Kind != ExchangeKind::CantOpen);
+        ReportFailure(settings, services, server, DescribeFailure(finished.Why, server),
+                      finished.Why.Kind != FailureKind::CantOpen);
         return SyncOutcome::Failed;
     }
+    const Sample& sample = finished.Kept;
 
     // Half the round trip the server did not spend on the request. A server
     // whose receive stamp is nonsense must not push the clock further than
     // the round trip allows.
-    const double roundTrip = exchange.Elapsed;
-    const double processing = static_cast<double>(result.ServerProcessingTime) / 10.0;
+    const double roundTrip = static_cast<double>(sample.RoundTripNs) / 1e6;
+    const double processing = static_cast<double>(sample.ProcessingTenThousandths) / 10.0;
     const auto oneWay =
         static_cast<float>(std::clamp((roundTrip - processing) / 2.0, 0.0, roundTrip / 2.0));
+    const double serverMilliseconds = static_cast<double>(sample.TransmitTenThousandths) / 10.0;
 
     // The reply describes the moment it arrived; whatever the run spent since
     // (a log, a slow setter) is added so the clock is set to now, not then.
     const std::int64_t sinceArrival =
-        std::max<std::int64_t>(0, services.Clock.MonotonicNs() - exchange.ArrivalMonotonicNs);
+        std::max<std::int64_t>(0, services.Clock.MonotonicNs() - sample.ArrivalMonotonicNs);
     const std::int64_t setMilliseconds =
-        result.ServerUnixSeconds * 1000 +
-        Text::RoundHalfEven(result.ServerMilliseconds + static_cast<double>(oneWay) +
+        sample.TransmitUnixSeconds * 1000 +
+        Text::RoundHalfEven(serverMilliseconds + static_cast<double>(oneWay) +
                             static_cast<double>(sinceArrival) / 1e6);
     const SetTimeResult set =
         services.Setter.SetSystemTime(FieldsFromUnixMilliseconds(setMilliseconds));
     waiting.Release();
 
     if (set == SetTimeResult::SystemServiceKeepsClock) {
-        double offset = 0.0;
-        double delay = 0.0;
-        MeasureOffsetAndDelay(exchange, result, offset, delay);
-        ReportSystemServiceKeepsClock(result, settings, services, server, showResult, -offset);
-        result.ServerTimeUTC.clear();
+        ReportSystemServiceKeepsClock(settings, services, server, showResult,
+                                      -static_cast<double>(sample.OffsetNs) / 1e9);
         return SyncOutcome::ClockKeptBySystem;
     }
     if (set != SetTimeResult::Set) {
-        Exchange refused = exchange;
-        refused.Text = ClockRefusedText();
-        refused.Number = 0;
-        refused.Code = CodeClockRefused;
-        result.ServerTimeUTC.clear();
-        ReportFailure(state, settings, services, server, refused, true);
+        ReportFailure(settings, services, server, {ClockRefusedText(), 0, CodeClockRefused}, true);
         return SyncOutcome::Failed;
     }
 
@@ -327,23 +212,23 @@ SyncOutcome SyncSystemTime(SyncState& state, SettingsRecord& settings, SyncServi
     // Both sides in UTC, so neither daylight saving nor a stale NTP_UTCOffset
     // shows up as a difference.
     const double diffMs =
-        static_cast<double>(exchange.Before.UtcMicroseconds) / 1000.0 -
-        (static_cast<double>(result.ServerUnixSeconds) * 1000.0 + result.ServerMilliseconds);
+        static_cast<double>(finished.Before.UtcMicroseconds) / 1000.0 -
+        (static_cast<double>(sample.TransmitUnixSeconds) * 1000.0 + serverMilliseconds);
     const std::int64_t diffSeconds = std::llround(diffMs / 1000.0);
 
     SuccessFigures figures;
     figures.Server = server;
-    const LocalDateTime& before = exchange.Before.Local;
+    const LocalDateTime& before = finished.Before.Local;
     figures.BeforeText = Text::DateTimeThousandths(before, before.millisecond);
-    figures.ReceivedText = ReceivedTimeText(result, settings.NTP_UTCOffset);
+    figures.ReceivedText =
+        ReceivedTimeText(sample.TransmitUnixSeconds, serverMilliseconds, settings.NTP_UTCOffset);
     figures.Negative = diffSeconds < 0;
-    figures.DiffText = Text::ClockDuration(std::llabs(diffSeconds));
+    figures.DiffText = Text::DialogDuration(std::llabs(diffSeconds));
     figures.OneWay = oneWay;
-    const std::string text = SuccessText(result, figures);
+    const std::string text = SuccessText(sample, figures);
 
-    WriteNTPLog(result, settings, services.Log, services.Clock.Now().Local, true, server, oneWay,
-                figures.Negative, figures.DiffText, 0, std::string());
-    result.ServerTimeUTC.clear();
+    WriteNTPLog(settings, services.Log, services.Clock.Now().Local, true, server, oneWay,
+                figures.Negative, Text::LogDuration(std::llabs(diffSeconds)), 0, std::string());
     if (showResult) {
         services.Messages.ShowSyncMessage(text);
     }
@@ -357,19 +242,19 @@ QueryOutcome QueryServer(SyncState& state, const SettingsRecord& settings, SyncS
         return outcome;
     }
     WaitingFlag waiting(state);
-    NTPResult& result = state.Result;
 
-    const Exchange exchange = RunExchange(state, settings, services, server);
-    if (exchange.Kind != ExchangeKind::Reply) {
-        outcome.FailureText = exchange.Text;
-        outcome.ErrorNumber = exchange.Number;
-        outcome.ErrorCode = exchange.Code;
-    } else {
+    const Finished finished = RunExchange(state, settings, services, server);
+    if (finished.End == ExchangeEnd::Sampled) {
         outcome.Ok = true;
-        outcome.Stratum = result.Stratum;
-        MeasureOffsetAndDelay(exchange, result, outcome.OffsetSeconds, outcome.DelaySeconds);
+        outcome.Stratum = finished.Kept.Stratum;
+        outcome.OffsetSeconds = static_cast<double>(finished.Kept.OffsetNs) / 1e9;
+        outcome.DelaySeconds = static_cast<double>(finished.Kept.DelayNs) / 1e9;
+    } else if (finished.End == ExchangeEnd::Failed) {
+        const FailureReport report = DescribeFailure(finished.Why, server);
+        outcome.FailureText = report.Text;
+        outcome.ErrorNumber = report.Number;
+        outcome.ErrorCode = report.Code;
     }
-    ClearReplyAndError(result);
     return outcome;
 }
 

@@ -15,8 +15,9 @@ inline constexpr std::uint32_t ReplyTimeoutMs = 5000;
 
 // Everything the program keeps between runs.
 struct SyncState {
-    NTPResult Result;
     std::string LastSyncText; // "yyyy/m/d h:nn:ss", local
+    // No server time before this is believed: the program did not exist yet.
+    std::int64_t ServerTimeFloorUnixSeconds = 0;
     // True from the request until the clock is set or the run has failed;
     // another run is refused meanwhile.
     bool Waiting = false;
@@ -46,8 +47,8 @@ struct QueryOutcome {
     std::int32_t ErrorNumber = 0;
     std::string ErrorCode;
     int Stratum = 0;
-    // Standard NTP estimates from the four instants: server minus local clock,
-    // and the round trip less the server's own processing.
+    // From the sample kept: server minus local clock, and the round trip less
+    // the server's own processing (never below 0 nor above the round trip).
     double OffsetSeconds = 0.0;
     double DelaySeconds = 0.0;
 };

@@ -44,7 +44,57 @@ std::string SystemServiceKeepsClockText(const std::string& server, double localA
            CRLF + CRLF + "NTPサーバー '" + server + "' との差: " + seconds + " 秒 (" + where + ")";
 }
 
-std::string SuccessText(const NTPResult& result, const SuccessFigures& figures) {
+FailureReport DescribeFailure(const Failure& failure, const std::string& server) {
+    const std::string named = "エラー: NTPサーバー '" + server + "' ";
+    switch (failure.Kind) {
+    case FailureKind::CantOpen:
+        return {CantOpenText(server), failure.Number, CodeCantOpen};
+    case FailureKind::OverDelay:
+        return {OverPermissibleDelayText(server), 0, CodeOverDelay};
+    case FailureKind::NoResponse:
+        return {NoResponseText(server), 0, CodeNoResponse};
+    case FailureKind::SocketError:
+        // The socket layer's own words; its number is shown, not logged.
+        return {"通信エラー No." + Text::Integer(failure.Number) + ": " + failure.Description, 0,
+                std::string()};
+    case FailureKind::BadLength:
+        return {"エラー: 受信したパケットの長さが不正です。" + kNotDone, 0, CodeBadLength};
+    case FailureKind::DateFault:
+        return {"エラー No." + Text::Integer(failure.Number) + ": " +
+                    (failure.Number == DateFaultOutOfRange ? "送信時刻が扱える範囲の外にあります。"
+                                                           : "送信時刻から日時を作れません。") +
+                    kNotDone,
+                failure.Number, CodeDataArrival};
+    case FailureKind::NotSynchronized:
+        return {NotSynchronizedText(server), 0, CodeNotSynchronized};
+    case FailureKind::AccessDenied:
+        return {named + "に利用を拒否されました。" + kNotDone, 0, CodeAccessDenied};
+    case FailureKind::NotServerMode:
+        return {named + "からの応答はサーバーの応答ではありません (モード " +
+                    Text::Integer(failure.Number) + ")。" + kNotDone,
+                0, CodeNotServerMode};
+    case FailureKind::BadVersion:
+        return {named + "の応答のバージョン (" + Text::Integer(failure.Number) +
+                    ") に対応していません。" + kNotDone,
+                0, CodeBadVersion};
+    case FailureKind::StratumUnsynchronized:
+        return {named + "は同期していない階層 (Stratum " + Text::Integer(failure.Number) +
+                    ") を返しました。" + kNotDone,
+                0, CodeStratumUnsynchronized};
+    case FailureKind::RootDistance:
+        return {named + "の時刻は誤差が大きすぎます。" + kNotDone, 0, CodeRootDistance};
+    case FailureKind::BeforeFloor:
+        return {named + "の時刻 (" +
+                    Text::DateTime(DateMath::FromEpochMilliseconds(failure.UnixSeconds * 1000)) +
+                    ") は古すぎて正しくありません。" + kNotDone,
+                0, CodeBeforeFloor};
+    case FailureKind::NotAuthentic:
+        return {named + "の応答を認証できません。" + kNotDone, 0, CodeNotAuthentic};
+    }
+    return {NoResponseText(server), 0, CodeNoResponse};
+}
+
+std::string SuccessText(const Sample& sample, const SuccessFigures& figures) {
     const std::string separator = "　"; // U+3000
     std::string text;
     text += "システムの時刻を '" + figures.Server + "' と同期しました。" + CRLF;
@@ -53,19 +103,23 @@ std::string SuccessText(const NTPResult& result, const SuccessFigures& figures) 
     text += "取得した時刻: " + figures.ReceivedText + CRLF;
     text += std::string("差: ") + (figures.Negative ? "-" : "") + figures.DiffText + CRLF;
     text += CRLF;
-    text += "Stratum: " + std::to_string(result.Stratum) + separator +
-            "Poll Interval: " + std::to_string(result.PollInterval) + separator +
-            "Precision: " + std::to_string(result.Precision) + CRLF;
-    text +=
-        "応答遅延: " + Text::OneDecimal(static_cast<double>(result.ServerProcessingTime) / 10.0) +
-        "ms" + separator + "推定伝送遅延: " + Text::OneDecimal(figures.OneWay) + "ms";
+    text += "Stratum: " + std::to_string(sample.Stratum) + separator +
+            "Poll Interval: " + std::to_string(sample.Poll) + separator +
+            "Precision: " + std::to_string(sample.Precision) + CRLF;
+    text += "応答遅延: " +
+            Text::OneDecimal(static_cast<double>(sample.ProcessingTenThousandths) / 10.0) + "ms" +
+            separator + "推定伝送遅延: " + Text::OneDecimal(figures.OneWay) + "ms";
     return text;
 }
 
 std::string ReceivedTimeText(const NTPResult& result, float utcOffsetHours) {
-    const LocalDateTime local = DateMath::FromEpochMilliseconds(
-        (result.ServerUnixSeconds + UtcOffsetSeconds(utcOffsetHours)) * 1000);
-    return Text::DateTimeThousandths(local, result.ServerMilliseconds);
+    return ReceivedTimeText(result.ServerUnixSeconds, result.ServerMilliseconds, utcOffsetHours);
+}
+
+std::string ReceivedTimeText(std::int64_t unixSeconds, double milliseconds, float utcOffsetHours) {
+    const LocalDateTime local =
+        DateMath::FromEpochMilliseconds((unixSeconds + UtcOffsetSeconds(utcOffsetHours)) * 1000);
+    return Text::DateTimeThousandths(local, milliseconds);
 }
 
 } // namespace ntp
@@ -147,11 +201,24 @@ std::string Seconds(double seconds) {
            digits;
 }
 
-std::string ClockDuration(std::int64_t seconds) {
+namespace {
+
+std::string Duration(std::int64_t seconds, const char* daySeparator) {
     const auto hours = static_cast<int>((seconds / 3600) % 24);
     const auto minutes = static_cast<int>((seconds / 60) % 60);
     const auto secs = static_cast<int>(seconds % 60);
-    return TwoDigits(hours) + ":" + TwoDigits(minutes) + ":" + TwoDigits(secs);
+    const std::string time = TwoDigits(hours) + ":" + TwoDigits(minutes) + ":" + TwoDigits(secs);
+    return seconds >= 86400 ? std::to_string(seconds / 86400) + daySeparator + time : time;
+}
+
+} // namespace
+
+std::string DialogDuration(std::int64_t seconds) {
+    return Duration(seconds, "日 ");
+}
+
+std::string LogDuration(std::int64_t seconds) {
+    return Duration(seconds, ".");
 }
 
 } // namespace ntp::Text

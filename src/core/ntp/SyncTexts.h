@@ -1,6 +1,7 @@
 #pragma once
 
 #include "datetime/LocalDateTime.h"
+#include "ntp/Exchange.h"
 #include "ntp/Packet.h"
 
 #include <cstdint>
@@ -30,21 +31,38 @@ inline constexpr const char* CodeOverDelay = "morvatel:OverPermissibleDelay";
 inline constexpr const char* CodeClockRefused = "morvatel:Can'tModifySystemTime";
 inline constexpr const char* CodeNotSynchronized = "morvatel:ServerNotSynchronized";
 inline constexpr const char* CodeSystemServiceActive = "morvatel:SystemTimeServiceActive";
+inline constexpr const char* CodeAccessDenied = "morvatel:AccessDenied";
+inline constexpr const char* CodeNotServerMode = "morvatel:ReplyNotFromServer";
+inline constexpr const char* CodeBadVersion = "morvatel:BadVersion";
+inline constexpr const char* CodeStratumUnsynchronized = "morvatel:StratumUnsynchronized";
+inline constexpr const char* CodeRootDistance = "morvatel:RootDistanceTooLarge";
+inline constexpr const char* CodeBeforeFloor = "morvatel:ServerTimeTooOld";
+inline constexpr const char* CodeNotAuthentic = "morvatel:ReplyNotAuthentic";
+
+// What the dialog shows and the log records for a failed exchange.
+struct FailureReport {
+    std::string Text;
+    std::int32_t Number = 0;
+    std::string Code;
+};
+
+FailureReport DescribeFailure(const Failure& failure, const std::string& server);
 
 // "取得した時刻" of the success text: the server's time in NTP_UTCOffset's
 // zone with its thousandths.
 std::string ReceivedTimeText(const NTPResult& result, float utcOffsetHours);
+std::string ReceivedTimeText(std::int64_t unixSeconds, double milliseconds, float utcOffsetHours);
 
 struct SuccessFigures {
     std::string Server;
     std::string BeforeText;   // "yyyy/mm/dd hh:nn:ss.fff"
     std::string ReceivedText; // ReceivedTimeText
     bool Negative = false;
-    std::string DiffText; // "hh:mm:ss"
+    std::string DiffText; // Text::DialogDuration
     float OneWay = 0.0f;  // ms
 };
 
-std::string SuccessText(const NTPResult& result, const SuccessFigures& figures);
+std::string SuccessText(const Sample& sample, const SuccessFigures& figures);
 
 } // namespace ntp
 
@@ -77,7 +95,10 @@ std::string Integer(std::int64_t value);
 // the C locale's decimal point, which Qt sets from the environment.
 std::string Seconds(double seconds);
 
-// "hh:mm:ss" of a non-negative number of seconds, hours modulo 24.
-std::string ClockDuration(std::int64_t seconds);
+// "hh:mm:ss" of a non-negative number of seconds below a day; from a day on
+// the days lead: "1日 00:00:05" for the dialog, "1.00:00:05" for the log, whose
+// fields must stay single ASCII tokens.
+std::string DialogDuration(std::int64_t seconds);
+std::string LogDuration(std::int64_t seconds);
 
 } // namespace ntp::Text

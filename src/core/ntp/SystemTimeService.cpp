@@ -5,13 +5,13 @@
 
 namespace ntp {
 
-void ReportSystemServiceKeepsClock(NTPResult& result, const SettingsRecord& settings,
-                                   SyncServices& services, const std::string& server,
-                                   bool showResult, double localAheadSeconds) {
+void ReportSystemServiceKeepsClock(const SettingsRecord& settings, SyncServices& services,
+                                   const std::string& server, bool showResult,
+                                   double localAheadSeconds) {
     // The offset goes to the dialog only: the log keeps the failure line's
     // shape, which readers of the file already parse.
-    WriteNTPLog(result, settings, services.Log, services.Clock.Now().Local, false, server, 0.0f,
-                false, std::string(), 0, CodeSystemServiceActive);
+    WriteNTPLog(settings, services.Log, services.Clock.Now().Local, false, server, 0.0f, false,
+                std::string(), 0, CodeSystemServiceActive);
     if (showResult) {
         services.Messages.ShowSyncMessage(SystemServiceKeepsClockText(server, localAheadSeconds));
     }

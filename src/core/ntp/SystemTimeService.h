@@ -12,8 +12,8 @@ namespace ntp {
 // refused to let the run set it. The user who asked (showResult) learns how
 // far off the clock is; the log says that nothing was set. The countdown is
 // left alone: asking again sooner would meet the same refusal.
-void ReportSystemServiceKeepsClock(NTPResult& result, const SettingsRecord& settings,
-                                   SyncServices& services, const std::string& server,
-                                   bool showResult, double localAheadSeconds);
+void ReportSystemServiceKeepsClock(const SettingsRecord& settings, SyncServices& services,
+                                   const std::string& server, bool showResult,
+                                   double localAheadSeconds);
 
 } // namespace ntp

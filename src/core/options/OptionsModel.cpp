@@ -36,6 +36,7 @@ Form Load(const SettingsRecord& s, bool autoRun) {
     Form f;
     f.txtNTPbyTimer_Interval = Shown(s.NTPbyTimer_Interval, kIntervalBounds);
     f.txtNTP_PermissibleDelay = Shown(s.NTP_PermissibleDelay, kPermissibleDelayBounds);
+    f.txtNTP_Samples = Shown(s.NTP_Samples, kSamplesBounds);
     // Whole minutes, a part minute dropped toward zero.
     f.txtTimeOffset = Shown(s.TimeOffset / 60, kTimeOffsetBounds);
     f.txtNTPatResume_Delay = Shown(DivideRounded(s.NTPatResume_Delay, 1000), kResumeDelayBounds);
@@ -76,6 +77,10 @@ void Store(const Form& f, bool intervalEdited, SettingsRecord& s) {
     s.NTP_Server = f.cmbServers;
     s.NTP_UsePermissibleDelay = f.chkNTP_UsePermissibleDelay;
     s.NTP_PermissibleDelay = ReadField(f.txtNTP_PermissibleDelay);
+    // Unlike the other fields, kept within its bounds: more requests than
+    // that would only earn a rate-limiting kiss from a public server.
+    s.NTP_Samples =
+        std::clamp(ReadField(f.txtNTP_Samples), kSamplesBounds.lower, kSamplesBounds.upper);
     s.NTPatResume_Delay = ReadField(f.txtNTPatResume_Delay, 1000);
     s.NTP_ShowDialog = f.chkNTP_ShowDialog;
     s.NTP_Logging = f.chkNTP_Logging;

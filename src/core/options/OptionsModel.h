@@ -22,6 +22,7 @@ inline constexpr SpinBounds kIntervalBounds{1, 48};             // hours
 inline constexpr SpinBounds kPermissibleDelayBounds{100, 3000}; // milliseconds
 inline constexpr SpinBounds kTimeOffsetBounds{-1440, 1440};     // minutes
 inline constexpr SpinBounds kResumeDelayBounds{0, 60};          // seconds
+inline constexpr SpinBounds kSamplesBounds{1, 8};               // requests per run
 
 struct Form {
     // 全般
@@ -50,6 +51,7 @@ struct Form {
     std::string txtNTPatResume_Delay;   // seconds
     bool chkNTP_UsePermissibleDelay = false;
     std::string txtNTP_PermissibleDelay; // milliseconds
+    std::string txtNTP_Samples;
     bool chkNTP_ShowDialog = false;
     bool chkNTP_Logging = false;
 };

@@ -18,6 +18,7 @@ struct SettingsRecord {
     std::int32_t NTPatResume_Delay = 30000;
     std::int32_t NTP_PermissibleDelay = 600;
     bool NTP_UsePermissibleDelay = true;
+    std::int32_t NTP_Samples = 1; // requests per run, the least delayed kept; 1..8
     std::int32_t NTP_Tolerance = 0;
     bool NTPbyTimer = false;
     std::int32_t NTPbyTimer_Interval = 2;

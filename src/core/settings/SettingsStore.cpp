@@ -113,6 +113,7 @@ void LoadFrom(SettingsRecord& s, std::string_view fileContent,
                                          60000, d.NTPatResume_Delay);
     s.NTP_PermissibleDelay = in.Integer("NTP_PermissibleDelay", d.NTP_PermissibleDelay);
     s.NTP_UsePermissibleDelay = in.Flag("NTP_UsePermissibleDelay", d.NTP_UsePermissibleDelay);
+    s.NTP_Samples = OutsideBecomes(in.Integer("NTP_Samples", d.NTP_Samples), 1, 8, d.NTP_Samples);
     s.NTP_Tolerance = in.Integer("NTP_Tolerance", d.NTP_Tolerance);
     s.NTPbyTimer = in.Flag("NTPbyTimer", d.NTPbyTimer);
     // The countdown counts this in minutes, so the product must fit as well.
@@ -189,6 +190,7 @@ std::vector<ProfileFile::Entry> Entries(const SettingsRecord& s, const WindowPos
         {"ClearRecycleBin_NoConfirm", flag(s.ClearRecycleBin_NoConfirm)},
         {"NTS", flag(s.NTS)},
         {"NTS_Port", number(s.NTS_Port)},
+        {"NTP_Samples", number(s.NTP_Samples)},
     };
 }
 

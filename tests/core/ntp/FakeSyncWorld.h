@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A virtual world for the synchronisation run: a network that plays a script
@@ -23,10 +25,19 @@ struct FakeSyncWorld : ntp::UdpEndpoint,
     struct Scheduled {
         std::int64_t AtMs = 0; // after the request was sent
         std::function<ntp::SocketEvent(const std::vector<std::uint8_t>& request)> Make;
+        std::string To;      // the request's address; empty: the first
+        std::size_t Nth = 0; // which request to that address
+    };
+    static constexpr std::size_t Latest = static_cast<std::size_t>(-1);
+    struct Sent {
+        std::string Address;
+        std::vector<std::uint8_t> Bytes;
+        std::int64_t AtMs = 0;
     };
 
     // Settings of the world.
     std::string ServerAddress = "192.0.2.10";
+    std::vector<std::string> Addresses; // what the name resolves to; empty: ServerAddress
     ntp::SocketStatus OpenStatus;
     ntp::SocketStatus SendStatus;
     std::uint32_t TickBase = 1000;
@@ -44,6 +55,7 @@ struct FakeSyncWorld : ntp::UdpEndpoint,
     std::int64_t NowMs = 0; // virtual time since the world began
     std::int64_t SentAtMs = -1;
     std::vector<std::uint8_t> LastRequest;
+    std::vector<Sent> Sends;
     std::vector<std::string> Trace; // "dialog", "log", "set", "broadcast" in order
     std::vector<std::string> Dialogs;
     std::vector<std::string> LogLines;
@@ -57,18 +69,47 @@ struct FakeSyncWorld : ntp::UdpEndpoint,
         Open_ = false;
         Queue.clear();
     }
-    ntp::SocketStatus Open(const std::string&, std::uint16_t port, std::string& resolved) override {
-        if (port != 123) {
-            return {false, 99, "wrong port"};
-        }
-        resolved = ServerAddress;
-        Open_ = OpenStatus.Ok;
+    ntp::SocketStatus Resolve(const std::string&, std::vector<std::string>& addresses) override {
+        addresses = Addresses.empty() ? std::vector<std::string>{ServerAddress} : Addresses;
         return OpenStatus;
     }
-    ntp::SocketStatus Send(const std::vector<std::uint8_t>& bytes) override {
-        LastRequest = bytes;
-        SentAtMs = NowMs;
+    ntp::SocketStatus Send(const std::string& address, std::uint16_t port,
+                           const std::vector<std::uint8_t>& bytes) override {
+        if (port != 123) {
+            return {false, 99, "wrong port", 0};
+        }
+        if (SendStatus.Ok) {
+            LastRequest = bytes;
+            SentAtMs = SentAtMs < 0 ? NowMs : SentAtMs;
+            Sends.push_back({address, bytes, NowMs});
+            Open_ = true;
+        }
         return SendStatus;
+    }
+    void Play(std::int64_t atMs,
+              std::function<ntp::SocketEvent(const std::vector<std::uint8_t>&)> make,
+              std::string to = {}, std::size_t nth = Latest) {
+        Script.push_back({atMs, std::move(make), std::move(to), nth});
+    }
+
+    // When a scripted event is due, if its request went out.
+    std::optional<std::pair<std::int64_t, const Sent*>> DueAt(const Scheduled& s) const {
+        const Sent* found = nullptr;
+        std::size_t seen = 0;
+        for (const Sent& sent : Sends) {
+            if (!s.To.empty() && sent.Address != s.To) {
+                continue;
+            }
+            if (s.Nth == Latest) {
+                found = &sent;
+            } else if (seen++ == s.Nth) {
+                return std::make_pair(sent.AtMs + s.AtMs, &sent);
+            }
+        }
+        if (found != nullptr) {
+            return std::make_pair(found->AtMs + s.AtMs, found);
+        }
+        return std::nullopt;
     }
     std::optional<ntp::SocketEvent> TakeEvent() override {
         if (Queue.empty()) {
@@ -87,17 +128,16 @@ struct FakeSyncWorld : ntp::UdpEndpoint,
         }
         std::int64_t until = NowMs + maxMs;
         for (const auto& s : Script) {
-            const std::int64_t at = SentAtMs + s.AtMs;
-            if (at > NowMs && at <= until) {
-                until = at;
+            if (const auto due = DueAt(s); due && due->first > NowMs && due->first <= until) {
+                until = due->first;
             }
         }
         const std::int64_t from = NowMs;
         NowMs = until;
         for (const auto& s : Script) {
-            const std::int64_t at = SentAtMs + s.AtMs;
-            if (Open_ && at > from && at <= NowMs) {
-                Queue.push_back(s.Make(LastRequest));
+            if (const auto due = DueAt(s);
+                Open_ && due && due->first > from && due->first <= NowMs) {
+                Queue.push_back(s.Make(due->second->Bytes));
             }
         }
     }
@@ -151,6 +191,8 @@ struct ReplyPlan {
     std::uint8_t Stratum = 2;
     std::uint8_t Poll = 6;
     std::uint8_t Precision = 0xEC;
+    std::uint32_t RootDispersion = 0; // 16.16 seconds
+    std::string ReferenceId = "GPS ";
     std::uint32_t ReceiveSeconds = 0;
     std::uint32_t ReceiveFraction = 0;
     std::uint32_t TransmitSeconds = 0;
@@ -176,6 +218,8 @@ struct ReplyPlan {
                         static_cast<std::uint8_t>(v >> (24 - 8 * i));
                 }
             };
+            put(8, plan.RootDispersion);
+            std::copy(plan.ReferenceId.begin(), plan.ReferenceId.begin() + 4, bytes.begin() + 12);
             if (plan.EchoOrigin && request.size() == 48) {
                 std::copy(request.begin() + 40, request.end(), bytes.begin() + 24);
             }

@@ -24,6 +24,7 @@ struct Scenario {
         settings.NTP_Logging = true;
         settings.NTP_UTCOffset = 9.0f;
         settings.NTPCountdown = 99;
+        state.ServerTimeFloorUnixSeconds = 946684800; // 2000-01-01
     }
 
     SyncOutcome Sync(bool showResult = true) {
@@ -43,9 +44,7 @@ struct Scenario {
         return plan;
     }
 
-    void ReplyAt(std::int64_t atMs, const ReplyPlan& plan) {
-        world.Script.push_back({atMs, plan.Maker(world)});
-    }
+    void ReplyAt(std::int64_t atMs, const ReplyPlan& plan) { world.Play(atMs, plan.Maker(world)); }
 
     FakeSyncWorld world;
     SettingsRecord settings;
@@ -75,7 +74,6 @@ TEST_F(SyncRunTest, SuccessSetsLogsThenShows) {
     EXPECT_EQ(world.LogLines[0], "NTP:OK 2004/03/07 18:05:02 192.0.2.10 10.0ms -00:00:05 - -\r\n");
     EXPECT_EQ(state.LastSyncText, "2004/3/7 18:05:02");
     EXPECT_EQ(settings.NTPCountdown, 99);
-    EXPECT_TRUE(state.Result.ServerTimeUTC.empty());
     EXPECT_FALSE(state.Waiting);
     EXPECT_FALSE(world.Open_) << "the socket is closed once the reply is in";
 
@@ -148,9 +146,9 @@ TEST_F(SyncRunTest, Failures) {
          " - - 2 Winsock:ErrorAtDataArrival", true},
         {"socket error event",
          [](Scenario& t) {
-             t.world.Script.push_back({5, [](const auto&) {
-                                           return SocketEvent(SocketError{10054, "refused"});
-                                       }});
+             t.world.Play(5, [](const auto&) {
+                 return SocketEvent(SocketError{10054, "refused", kServer});
+             });
          },
          "通信エラー No.10054: refused", " - - 0 ", true},
         {"clock refused",
@@ -169,6 +167,33 @@ TEST_F(SyncRunTest, Failures) {
          reply([](ReplyPlan& s) { s.TransmitSeconds = s.TransmitFraction = 0; }),
          "エラー: NTPサーバー '192.0.2.10' の時刻は同期されていません。" + notDone,
          " - - 0 morvatel:ServerNotSynchronized", true},
+        {"client mode", reply([](ReplyPlan& s) { s.LeapVersionMode = 0x23; }),
+         "エラー: NTPサーバー '192.0.2.10' からの応答はサーバーの応答ではありません (モード 3)。" +
+             notDone,
+         " - - 0 morvatel:ReplyNotFromServer", true},
+        {"version 0", reply([](ReplyPlan& s) { s.LeapVersionMode = 0x04; }),
+         "エラー: NTPサーバー '192.0.2.10' の応答のバージョン (0) に対応していません。" + notDone,
+         " - - 0 morvatel:BadVersion", true},
+        {"stratum 16", reply([](ReplyPlan& s) { s.Stratum = 16; }),
+         "エラー: NTPサーバー '192.0.2.10' は同期していない階層 (Stratum 16) を返しました。" +
+             notDone,
+         " - - 0 morvatel:StratumUnsynchronized", true},
+        {"root dispersion over 16 s",
+         reply([](ReplyPlan& s) { s.RootDispersion = (16u << 16) + 1; }),
+         "エラー: NTPサーバー '192.0.2.10' の時刻は誤差が大きすぎます。" + notDone,
+         " - - 0 morvatel:RootDistanceTooLarge", true},
+        {"1970, before the floor",
+         reply([](ReplyPlan& s) { s.TransmitSeconds = s.ReceiveSeconds = k1970; }),
+         "エラー: NTPサーバー '192.0.2.10' の時刻 (1970/01/01 00:00:00) "
+         "は古すぎて正しくありません。" +
+             notDone,
+         " - - 0 morvatel:ServerTimeTooOld", true},
+        {"kiss-o'-death DENY", reply([](ReplyPlan& s) {
+             s.Stratum = 0;
+             s.ReferenceId = "DENY";
+         }),
+         "エラー: NTPサーバー '192.0.2.10' に利用を拒否されました。" + notDone,
+         " - - 0 morvatel:AccessDenied", true},
     };
     for (const auto& row : rows) {
         for (const bool byTimer : {true, false}) {
@@ -188,8 +213,6 @@ TEST_F(SyncRunTest, Failures) {
             EXPECT_EQ(t.world.Sets.size(),
                       row.text.find("システムの時刻を変更") != std::string::npos ? 1u : 0u);
             EXPECT_EQ(t.settings.NTPCountdown, byTimer && row.countdownTouched ? 1 : 99);
-            EXPECT_TRUE(t.state.Result.ServerTimeUTC.empty());
-            EXPECT_TRUE(t.state.Result.ErrorMessage.empty());
             EXPECT_TRUE(t.state.LastSyncText.empty());
         }
     }
@@ -212,7 +235,6 @@ TEST_F(SyncRunTest, AClockKeptByTheSystemServiceIsMeasuredButNotRetried) {
         EXPECT_EQ(t.world.Dialogs, showResult ? shown : std::vector<std::string>{});
         EXPECT_EQ(t.settings.NTPCountdown, 99);
         EXPECT_TRUE(t.state.LastSyncText.empty());
-        EXPECT_TRUE(t.state.Result.ServerTimeUTC.empty());
         EXPECT_FALSE(t.state.Waiting);
     }
 }
@@ -358,7 +380,7 @@ TEST_F(SyncRunTest, TimeSetIsNormalisedAndAgedSinceArrival) {
         plan.TransmitFraction = Frac(row.txFraction);
         plan.ReceiveFraction = plan.TransmitFraction;
         plan.ArrivedMsEarlier = row.arrivedEarlier;
-        t.ReplyAt(2, plan);
+        t.ReplyAt(2 + row.arrivedEarlier, plan);
         EXPECT_EQ(t.Sync(), SyncOutcome::Succeeded);
         ASSERT_EQ(t.world.Sets.size(), 1u);
         EXPECT_EQ(t.world.Sets[0], row.expected);
@@ -376,6 +398,35 @@ TEST_F(SyncRunTest, DifferenceIsTakenInUtc) {
         world.Dialogs.at(0).find("取得した時刻: 2004/03/07 14:35:07.477\r\n差: -00:00:05\r\n"),
         std::string::npos)
         << world.Dialogs[0];
+}
+
+TEST_F(SyncRunTest, ADayOrMoreKeepsItsDays) {
+    auto plan = Good();
+    plan.TransmitSeconds += 86400;
+    plan.ReceiveSeconds += 86400;
+    ReplyAt(20, plan);
+    EXPECT_EQ(Sync(), SyncOutcome::Succeeded);
+    EXPECT_NE(world.Dialogs.at(0).find("\r\n差: -1日 00:00:05\r\n"), std::string::npos)
+        << world.Dialogs[0];
+    EXPECT_EQ(world.LogLines.at(0),
+              "NTP:OK 2004/03/07 18:05:02 192.0.2.10 10.0ms -1.00:00:05 - -\r\n");
+}
+
+TEST_F(SyncRunTest, ABurstSetsTheClockFromItsLeastDelayedSample) {
+    settings.NTP_Samples = 3;
+    const std::int64_t roundTrips[] = {80, 20, 60};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::int64_t sentAt = 2000 * static_cast<std::int64_t>(i);
+        world.Play(roundTrips[i], Good(sentAt + roundTrips[i]).Maker(world), "", i);
+    }
+    EXPECT_EQ(Sync(), SyncOutcome::Succeeded);
+    EXPECT_EQ(world.Sends.size(), 3u);
+    EXPECT_EQ(world.Sends.back().AtMs, 4000);
+    ASSERT_EQ(world.Sets.size(), 1u);
+    // Server 5 s ahead when the second reply came at 2020 ms, plus half its
+    // 20 ms round trip, aged by the 2040 ms the burst went on after it.
+    EXPECT_EQ(world.Sets[0], (SystemTimeFields{2004, 3, 0, 7, 9, 5, 11, 527}));
+    EXPECT_NE(world.LogLines.at(0).find(" 10.0ms "), std::string::npos) << world.LogLines[0];
 }
 
 TEST_F(SyncRunTest, ASecondRunWaitsForTheFirstsAnswer) {
@@ -461,7 +512,6 @@ TEST_F(SyncRunTest, AnExitRequestAbandonsTheRunAtOnce) {
         EXPECT_EQ(t.settings.NTPCountdown, 99);
         EXPECT_FALSE(t.state.Waiting);
         EXPECT_FALSE(t.world.Open_);
-        EXPECT_TRUE(t.state.Result.ErrorMessage.empty() && t.state.Result.ServerTimeUTC.empty());
     }
 }
 

@@ -57,7 +57,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, Field, testing::Values(
     FieldRow{"IntervalNoNumber", &R::NTPbyTimer_Interval, &Form::txtNTPbyTimer_Interval, kMax, "48", "abc", 0},
     FieldRow{"IntervalHalfUp", &R::NTPbyTimer_Interval, &Form::txtNTPbyTimer_Interval, 2, "2", "1.5", 2},
     FieldRow{"IntervalHalfDown", &R::NTPbyTimer_Interval, &Form::txtNTPbyTimer_Interval, 2, "2", "2.5", 2},
-    FieldRow{"IntervalBeyond", &R::NTPbyTimer_Interval, &Form::txtNTPbyTimer_Interval, 2, "2", "100", 100}
+    FieldRow{"IntervalBeyond", &R::NTPbyTimer_Interval, &Form::txtNTPbyTimer_Interval, 2, "2", "100", 100},
+    FieldRow{"SamplesKeptWithinBounds", &R::NTP_Samples, &Form::txtNTP_Samples, 4, "4", "20", 8},
+    FieldRow{"SamplesNoNumber", &R::NTP_Samples, &Form::txtNTP_Samples, 9, "8", "abc", 1}
 ), RowName());
 // clang-format on
 

@@ -163,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(FlagsAndTexts, LoadSettingsRows, testing::Values(
 // clang-format on
 
 // What the first save of the defaults writes, with the given line ending.
-std::string Expected26(const std::string& eol) {
+std::string ExpectedDefaults(const std::string& eol) {
     const std::string lf =
         "[Morvatel 1.10]\nBlink=No\nBlinkDelay=750\nTimeOffset=0\n"
         "UseTimeOffset=No\nNTPatRun=No\nNTPatResume=No\nNTP_Server=ntp.nict.jp\n"
@@ -173,7 +173,7 @@ std::string Expected26(const std::string& eol) {
         "XPosR=0.8000000\nYPosR=0.2000000\nTimeFormat=1\n"
         "DateFormat=yyyy年(ggge年)m月d日 aaaa\nEXITbyDblClick=No\n"
         "FixWindowPosition=Yes\nClearRecent=No\nClearRecycleBin=No\n"
-        "ClearRecycleBin_NoConfirm=No\nNTS=No\nNTS_Port=4460\n";
+        "ClearRecycleBin_NoConfirm=No\nNTS=No\nNTS_Port=4460\nNTP_Samples=1\n";
     std::string text;
     for (char c : lf) {
         text += c == '\n' ? eol : std::string(1, c);
@@ -194,7 +194,7 @@ TEST(LoadSettings, NoFileGivesTheDefaults) {
     EXPECT_EQ(s.NTP_UTCOffset, 9.0f);
 }
 
-TEST(SaveSettings, FirstSaveWrites26KeysInOrderInOneGo) {
+TEST(SaveSettings, FirstSaveWritesEveryKeyInOrderInOneGo) {
     TempFolder dir;
     const std::string path = dir.File("Morvatel.ini");
     SettingsRecord s;
@@ -208,7 +208,7 @@ TEST(SaveSettings, FirstSaveWrites26KeysInOrderInOneGo) {
     };
     EXPECT_TRUE(SettingsStore::Save(s, kWindow, path, capture));
     ASSERT_EQ(handed.size(), 1u);
-    EXPECT_EQ(handed[0], Expected26(std::string(SettingsFile::kNewFileLineEnding)));
+    EXPECT_EQ(handed[0], ExpectedDefaults(std::string(SettingsFile::kNewFileLineEnding)));
 }
 
 TEST(SaveSettings, EveryValueSurvivesARoundTrip) {
@@ -226,6 +226,7 @@ TEST(SaveSettings, EveryValueSurvivesARoundTrip) {
     s.NTPatResume_Delay = 60000;
     s.NTP_PermissibleDelay = 0;
     s.NTP_UsePermissibleDelay = false;
+    s.NTP_Samples = 4;
     s.NTP_Tolerance = -2147483647 - 1;
     s.NTPbyTimer = true;
     s.NTPbyTimer_Interval = 24;
@@ -298,7 +299,7 @@ TEST_P(PositionRatioRows, WritesSevenDecimals) {
     SettingsRecord s;
     s.XPosR = row.loadedX;
     const auto entries = SettingsStore::Entries(s, row.window);
-    ASSERT_EQ(entries.size(), 28u);
+    ASSERT_EQ(entries.size(), 29u);
     EXPECT_EQ(entries[17].key, "XPosR");
     EXPECT_EQ(entries[17].value, row.expectedX);
 }
@@ -412,7 +413,7 @@ TEST(AtomicSave, WriterFailureLeavesTheOldFile) {
 TEST(AtomicSave, UnchangedFileIsNotRewritten) {
     TempFolder dir;
     const std::string path = dir.File("Morvatel.ini");
-    Put(path, Expected26("\r\n"));
+    Put(path, ExpectedDefaults("\r\n"));
     int calls = 0;
     const SettingsFile::FileReplacer counting = [&](const std::string&, const std::string&) {
         ++calls;
