@@ -80,9 +80,15 @@ std::string SystemValue(const std::string& path, const std::string& section,
 // As the program loads it: a byte-order mark decides the encoding first.
 std::string OurValue(std::string_view content, const std::string& section, const std::string& key) {
     const SettingsFile::FileText file = SettingsFile::DecodeFileText(content);
+    std::string stored;
+    for (const ProfileFile::Entry& e : ProfileFile::ReadSection(file.text, section)) {
+        if (ProfileFile::SameName(e.key, key)) {
+            stored = e.value;
+            break;
+        }
+    }
     return SettingsFile::SettingText(
-        ProfileFile::Read(file.text, section, key), "",
-        SettingsFile::TextEncoding(file, TextCodec::SettingsEncoding()));
+        stored, "", SettingsFile::TextEncoding(file, TextCodec::SettingsEncoding()));
 }
 
 std::string Shown(std::string_view text) {

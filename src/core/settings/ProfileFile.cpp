@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace ProfileFile {
 
@@ -23,14 +24,6 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        c = AsciiText::Lower(c);
-    }
-    return out;
-}
-
 bool IsQuote(char c) {
     return c == '"' || c == '\'';
 }
@@ -43,13 +36,10 @@ struct Line {
     std::string_view eol;
 };
 
-// Windows' profile functions also end a line at a carriage return of its
-// own, and there the file must read as they read it.
-#ifdef _WIN32
+// A carriage return of its own ends a line too, on every system: Windows'
+// profile functions read such a file that way, and a file written with old
+// Mac line ends must not read as one line anywhere.
 constexpr std::string_view kLineBreaks = "\r\n";
-#else
-constexpr std::string_view kLineBreaks = "\n";
-#endif
 
 std::vector<Line> SplitLines(std::string_view content) {
     std::vector<Line> lines;
@@ -158,24 +148,10 @@ bool SameName(std::string_view a, std::string_view b) {
     return AsciiText::EqualNoCase(a, b);
 }
 
-std::string Read(std::string_view content, std::string_view section, std::string_view key) {
-    const std::vector<Line> lines = SplitLines(content);
-    const std::size_t header = FindSection(lines, section);
-    if (header == lines.size()) {
-        return {};
-    }
-    const std::size_t end = SectionEnd(lines, header);
-    for (std::size_t i = header + 1; i < end; ++i) {
-        const auto kv = ParseKeyLine(lines[i].text);
-        if (kv && SameName(kv->key, key)) {
-            return std::string(Unquote(kv->value));
-        }
-    }
-    return {};
-}
-
 std::vector<Entry> ReadSection(std::string_view content, std::string_view section) {
     std::vector<Entry> entries;
+    // Names met so far, so that a file of many keys reads in linear time.
+    std::unordered_set<std::string> seen;
     const std::vector<Line> lines = SplitLines(content);
     const std::size_t header = FindSection(lines, section);
     if (header == lines.size()) {
@@ -187,11 +163,7 @@ std::vector<Entry> ReadSection(std::string_view content, std::string_view sectio
         if (!kv) {
             continue;
         }
-        bool seen = false;
-        for (const Entry& e : entries) {
-            seen = seen || SameName(e.key, kv->key);
-        }
-        if (!seen) {
+        if (seen.insert(AsciiText::Lower(kv->key)).second) {
             entries.push_back({std::string(kv->key), std::string(Unquote(kv->value))});
         }
     }
@@ -247,14 +219,14 @@ std::string Write(std::string_view content, std::string_view section,
     std::size_t lastKey = header;
     for (std::size_t i = header + 1; i < end; ++i) {
         if (const auto kv = ParseKeyLine(out[i].Text())) {
-            keyLines.try_emplace(Lower(kv->key), i);
+            keyLines.try_emplace(AsciiText::Lower(kv->key), i);
             lastKey = i;
         }
     }
 
     for (const Entry& entry : entries) {
         std::string text = entry.key + "=" + EncodeValue(entry.value);
-        const std::string name = Lower(entry.key);
+        const std::string name = AsciiText::Lower(entry.key);
         if (const auto found = keyLines.find(name); found != keyLines.end()) {
             out[found->second].owned = std::move(text);
             out[found->second].isOwned = true;

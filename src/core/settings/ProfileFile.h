@@ -20,26 +20,21 @@
 // of a key; later duplicates are left alone, for reading and for writing.
 namespace ProfileFile {
 
-// The value of key in section; empty when the section or the key is missing.
-// The value is returned whole: cutting it to a buffer size is the caller's
-// business, since only the caller knows the file's encoding.
-std::string Read(std::string_view content, std::string_view section, std::string_view key);
-
-struct Entry;
-
-// Every key of section with its value as Read gives it, in file order, the
-// first line of each key only; for callers that read many keys at once.
-std::vector<Entry> ReadSection(std::string_view content, std::string_view section);
-
-// Whether two key or section names are the same (ASCII letters in any case).
-bool SameName(std::string_view a, std::string_view b);
-
 struct Entry {
     std::string key; // a plain name: no '=', no line break, not starting with '[' or ';'
     std::string value;
 
     friend bool operator==(const Entry&, const Entry&) = default;
 };
+
+// Every key of section with its value, in file order, the first line of each
+// key only. A value is returned whole, blanks around it trimmed and one pair
+// of enclosing quotes removed: cutting it to a buffer size is the caller's
+// business, since only the caller knows the file's encoding.
+std::vector<Entry> ReadSection(std::string_view content, std::string_view section);
+
+// Whether two key or section names are the same (ASCII letters in any case).
+bool SameName(std::string_view a, std::string_view b);
 
 // The content with each entry written into section, in order. A key that
 // exists has its line replaced (and only that line; its line ending is kept);
@@ -50,10 +45,10 @@ struct Entry {
 std::string Write(std::string_view content, std::string_view section,
                   const std::vector<Entry>& entries, std::string_view newFileLineEnding);
 
-// The text to store after "key=" so that Read gives the value back: line
+// The text to store after "key=": line
 // breaks and NUL bytes become blanks (they would split or end the line), and
 // the value is quoted when blanks at its ends or a pair of enclosing quotes
-// would otherwise be lost.
+// would otherwise be lost, so that ReadSection gives the value back.
 std::string EncodeValue(std::string_view value);
 
 // Length of the longest prefix of UTF-8 text, at most maxBytes long, that

@@ -242,11 +242,17 @@ std::string SettingText(std::string stored, std::string_view defaultText,
     return text;
 }
 
-std::string ReadSettingFrom(std::string_view fileContent, std::string_view key,
-                            std::string_view defaultText, const FileEncoding& encoding) {
-    const FileText file = DecodeFileText(fileContent);
-    return SettingText(ProfileFile::Read(file.text, kSection, key), defaultText,
-                       TextEncoding(file, encoding));
+StoredKeys::StoredKeys(const FileText& file, const FileEncoding& withoutMark)
+    : encoding_(&TextEncoding(file, withoutMark)) {
+    for (ProfileFile::Entry& entry : ProfileFile::ReadSection(file.text, kSection)) {
+        stored_.emplace(AsciiText::Lower(entry.key), std::move(entry.value));
+    }
+}
+
+std::string StoredKeys::Text(std::string_view key, std::string_view defaultText) const {
+    const auto found = stored_.find(AsciiText::Lower(key));
+    return SettingText(found != stored_.end() ? found->second : std::string(), defaultText,
+                       *encoding_);
 }
 
 std::string RenderSettings(std::string_view oldContent,
@@ -263,14 +269,16 @@ std::string RenderSettings(std::string_view oldContent,
     return EncodeFileText(file);
 }
 
-bool WriteSettings(const std::string& path, const std::vector<ProfileFile::Entry>& entries,
+bool WriteSettings(const std::string& path, const EntriesFor& entriesFor,
                    const FileReplacer& replace, const FileEncoding& encoding) {
-    if (entries.empty()) {
-        return true;
-    }
     const FileBytes old = ReadFileBytes(path);
     if (old.status == ReadStatus::Failed) {
         return false;
+    }
+    const StoredKeys current(DecodeFileText(old.bytes), encoding);
+    const std::vector<ProfileFile::Entry> entries = entriesFor(current);
+    if (entries.empty()) {
+        return true;
     }
     const std::string content = RenderSettings(old.bytes, entries, encoding);
     if (old.status == ReadStatus::Read && content == old.bytes) {
