@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -24,6 +25,13 @@ bool IsQtOptionWithValue(const QString& argument) {
                                         "-stylesheet", "-qwindowgeometry", "-qwindowtitle",
                                         "-qwindowicon"};
     return options.contains(argument);
+}
+
+// A control character in a server name would reach the log and the
+// terminal as it is: a line break forges a line, an escape sequence acts.
+bool HoldsControlCharacter(const QString& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c.category() == QChar::Other_Control; });
 }
 
 Options Failure(const std::string& message) {
@@ -128,14 +136,19 @@ Options Parse(const QStringList& arguments) {
             const bool sync = argument.startsWith(QLatin1String("--sync"));
             options.mode = sync ? Mode::Sync : Mode::Query;
             const qsizetype equals = argument.indexOf(QLatin1Char('='));
+            QString server;
             if (equals >= 0) {
-                options.server = argument.mid(equals + 1).toStdString();
-                if (options.server.empty()) {
+                server = argument.mid(equals + 1);
+                if (server.isEmpty()) {
                     return Failure("サーバー名が空です");
                 }
             } else if (i + 1 < arguments.size() && !arguments[i + 1].startsWith(QLatin1Char('-'))) {
-                options.server = arguments[++i].toStdString();
+                server = arguments[++i];
             }
+            if (HoldsControlCharacter(server)) {
+                return Failure("サーバー名に制御文字は使えません");
+            }
+            options.server = server.toStdString();
         } else if (argument == QLatin1String("--dry-run")) {
             options.dryRun = true;
         } else if (argument == QLatin1String("--nts")) {
