@@ -61,9 +61,9 @@ std::vector<std::string_view> Segments(std::string_view text) {
 
 // The value of key in section, as the loader finds it.
 std::string Read(std::string_view content, std::string_view section, std::string_view key) {
-    for (const ProfileFile::Entry& e : ProfileFile::ReadSection(content, section)) {
-        if (ProfileFile::SameName(e.key, key)) {
-            return e.value;
+    for (const ProfileFile::KeyLine& line : ProfileFile::KeyLines(content, section)) {
+        if (ProfileFile::SameName(line.key, key)) {
+            return std::string(line.value);
         }
     }
     return {};

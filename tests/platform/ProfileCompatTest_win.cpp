@@ -81,9 +81,9 @@ std::string SystemValue(const std::string& path, const std::string& section,
 std::string OurValue(std::string_view content, const std::string& section, const std::string& key) {
     const SettingsFile::FileText file = SettingsFile::DecodeFileText(content);
     std::string stored;
-    for (const ProfileFile::Entry& e : ProfileFile::ReadSection(file.text, section)) {
-        if (ProfileFile::SameName(e.key, key)) {
-            stored = e.value;
+    for (const ProfileFile::KeyLine& line : ProfileFile::KeyLines(file.text, section)) {
+        if (ProfileFile::SameName(line.key, key)) {
+            stored = line.value;
             break;
         }
     }
@@ -131,8 +131,8 @@ std::vector<Difference> Differences(const std::string& content, const std::strin
             keys.insert(k);
         }
         const std::string text = SettingsFile::DecodeFileText(content).text;
-        for (const ProfileFile::Entry& e : ProfileFile::ReadSection(text, section)) {
-            keys.insert(e.key);
+        for (const ProfileFile::KeyLine& line : ProfileFile::KeyLines(text, section)) {
+            keys.insert(std::string(line.key));
         }
         for (const std::string& key : keys) {
             const std::string ours = OurValue(content, section, key);

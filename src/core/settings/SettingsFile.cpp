@@ -242,17 +242,18 @@ std::string SettingText(std::string stored, std::string_view defaultText,
     return text;
 }
 
-StoredKeys::StoredKeys(const FileText& file, const FileEncoding& withoutMark)
-    : encoding_(&TextEncoding(file, withoutMark)) {
-    for (ProfileFile::Entry& entry : ProfileFile::ReadSection(file.text, kSection)) {
-        stored_.emplace(AsciiText::Lower(entry.key), std::move(entry.value));
-    }
+StoredKeys::StoredKeys(FileText file, const FileEncoding& withoutMark)
+    : text_(std::move(file.text)), encoding_(&TextEncoding(file, withoutMark)) {
+    lines_ = ProfileFile::KeyLines(text_, kSection);
 }
 
 std::string StoredKeys::Text(std::string_view key, std::string_view defaultText) const {
-    const auto found = stored_.find(AsciiText::Lower(key));
-    return SettingText(found != stored_.end() ? found->second : std::string(), defaultText,
-                       *encoding_);
+    for (const ProfileFile::KeyLine& line : lines_) {
+        if (ProfileFile::SameName(line.key, key)) {
+            return SettingText(std::string(line.value), defaultText, *encoding_);
+        }
+    }
+    return SettingText({}, defaultText, *encoding_);
 }
 
 std::string RenderSettings(std::string_view oldContent,

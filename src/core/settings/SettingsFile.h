@@ -6,7 +6,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 // The key layer of the settings store: where Morvatel.ini lives, its section
@@ -88,18 +87,23 @@ FileBytes ReadFileBytes(const std::string& path);
 std::string SettingText(std::string stored, std::string_view defaultText,
                         const FileEncoding& encoding = Utf8Encoding());
 
-// Our section's keys as a file holds them, read in one pass and found by
-// name without a search, so that a file of any size loads in linear time.
+// Our section's keys as a file holds them, read in one pass. Only the few
+// keys of the program are ever looked up, each with one pass over the key
+// lines, so a file of any size loads in linear time.
 class StoredKeys {
 public:
     StoredKeys() = default; // no file: every key missing
-    StoredKeys(const FileText& file, const FileEncoding& withoutMark);
+    StoredKeys(FileText file, const FileEncoding& withoutMark);
+    // The key lines point into the text held here.
+    StoredKeys(const StoredKeys&) = delete;
+    StoredKeys& operator=(const StoredKeys&) = delete;
 
-    // SettingText of the key's stored value.
+    // SettingText of the first stored value of key.
     std::string Text(std::string_view key, std::string_view defaultText) const;
 
 private:
-    std::unordered_map<std::string, std::string> stored_; // by lower-cased name
+    std::string text_;
+    std::vector<ProfileFile::KeyLine> lines_;
     const FileEncoding* encoding_ = &Utf8Encoding();
 };
 

@@ -14,9 +14,9 @@ constexpr const char* kSection = "Morvatel 1.10";
 
 // The value the loader finds for key in our section.
 std::string Read(std::string_view content, std::string_view key) {
-    for (const ProfileFile::Entry& entry : ProfileFile::ReadSection(content, kSection)) {
-        if (ProfileFile::SameName(entry.key, key)) {
-            return entry.value;
+    for (const ProfileFile::KeyLine& line : ProfileFile::KeyLines(content, kSection)) {
+        if (ProfileFile::SameName(line.key, key)) {
+            return std::string(line.value);
         }
     }
     return {};
@@ -61,19 +61,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, ProfileFileRead, testing::Values(
 ), RowName());
 // clang-format on
 
-TEST(ProfileFileRead, SectionInFileOrderFirstOfEachKey) {
-    const std::string content = "[Morvatel 1.10]\nB=1\nA=2\nb=3\n[Other]\nC=4\n";
-    EXPECT_EQ(ProfileFile::ReadSection(content, kSection),
-              (std::vector<ProfileFile::Entry>{{"B", "1"}, {"A", "2"}}));
-}
-
-// A carriage return of its own ends a line, whatever the system; a rewrite
-// keeps every line's own ending and gives new lines the file's first one.
+// A carriage return of its own ends a line, whatever the system.
 TEST(ProfileFileRead, LoneCarriageReturnEndsALine) {
-    const std::string content = "[Morvatel 1.10]\rBlink=Yes\rTopMost=No\r\n";
-    EXPECT_EQ(Read(content, "TopMost"), "No");
-    EXPECT_EQ(ProfileFile::Write(content, kSection, {{"Blink", "No"}, {"K", "1"}}, "\n"),
-              "[Morvatel 1.10]\rBlink=No\rTopMost=No\r\nK=1\r");
+    EXPECT_EQ(Read("[Morvatel 1.10]\rBlink=Yes\rTopMost=No\r\n", "TopMost"), "No");
 }
 
 struct WriteRow {
@@ -115,6 +105,10 @@ INSTANTIATE_TEST_SUITE_P(Rows, ProfileFileWrite, testing::Values(
              "[Other]\r\nB=2\r\n\r\n[Morvatel 1.10]\r\nN=x\r\n"},
     WriteRow{"MixedEndingsKeptWhereTheyAre", "[Morvatel 1.10]\r\nA=1\nB=2\r\n", {{"A", "9"}, {"C", "3"}},
              "[Morvatel 1.10]\r\nA=9\nB=2\r\nC=3\r\n"},
+    WriteRow{"LoneCarriageReturns", "[Morvatel 1.10]\rBlink=Yes\rTopMost=No\r\n", {{"Blink", "No"}, {"K", "1"}},
+             "[Morvatel 1.10]\rBlink=No\rTopMost=No\r\nK=1\r\n"},
+    WriteRow{"NoLineFeedAfterALoneCarriageReturn", "[Other]\nB=2\r", {{"N", "x"}},
+             "[Other]\nB=2\r\r[Morvatel 1.10]\rN=x\r"},
     WriteRow{"SameKeyTwiceInOneWrite", "", {{"K", "1"}, {"k", "2"}},
              "[Morvatel 1.10]\nk=2\n"},
     WriteRow{"OnlyFirstOfDuplicateSections", "[Morvatel 1.10]\nA=1\n[Morvatel 1.10]\nB=1\n", {{"B", "2"}},
