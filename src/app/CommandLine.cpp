@@ -125,6 +125,7 @@ Options Parse(const QStringList& arguments) {
     bool help = false;
     bool version = false;
     bool qtOptions = false;
+    QString server;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         if (argument == QLatin1String("--sync") || argument == QLatin1String("--query") ||
@@ -136,7 +137,6 @@ Options Parse(const QStringList& arguments) {
             const bool sync = argument.startsWith(QLatin1String("--sync"));
             options.mode = sync ? Mode::Sync : Mode::Query;
             const qsizetype equals = argument.indexOf(QLatin1Char('='));
-            QString server;
             if (equals >= 0) {
                 server = argument.mid(equals + 1);
                 if (server.isEmpty()) {
@@ -145,10 +145,6 @@ Options Parse(const QStringList& arguments) {
             } else if (i + 1 < arguments.size() && !arguments[i + 1].startsWith(QLatin1Char('-'))) {
                 server = arguments[++i];
             }
-            if (HoldsControlCharacter(server)) {
-                return Failure("サーバー名に制御文字は使えません");
-            }
-            options.server = server.toStdString();
         } else if (argument == QLatin1String("--dry-run")) {
             options.dryRun = true;
         } else if (argument == QLatin1String("--nts")) {
@@ -162,13 +158,17 @@ Options Parse(const QStringList& arguments) {
             ++i;
         } else if (argument.startsWith(QLatin1Char('-'))) {
             return Failure("不明なオプション '" + argument.toStdString() + "' です");
-        } else if (options.mode != Mode::Window && options.server.empty()) {
+        } else if (options.mode != Mode::Window && server.isEmpty()) {
             // The server may follow other options: --query --nts localhost.
-            options.server = argument.toStdString();
+            server = argument;
         } else {
             return Failure("余分な引数 '" + argument.toStdString() + "' です");
         }
     }
+    if (HoldsControlCharacter(server)) {
+        return Failure("サーバー名に制御文字は使えません");
+    }
+    options.server = server.toStdString();
     if (help || version) {
         Options info;
         info.mode = help ? Mode::Help : Mode::Version;
