@@ -28,12 +28,35 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QMouseEvent>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QUrl>
 
 using ntp::Triggers::ArmSyncAtResume;
 using ntp::Triggers::ArmSyncAtRun;
+
+namespace {
+
+// A second copy's place is the window system's choice until the user drags
+// the clock (the left button held while the pointer moves on it).
+class DragWatch final : public QObject {
+public:
+    DragWatch(SettingsRecord& s, QObject* window) : QObject(window), s_(s) {}
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::MouseMove &&
+            static_cast<QMouseEvent*>(event)->buttons() == Qt::LeftButton) {
+            s_.OwnsWindowPosition = true;
+        }
+        return false;
+    }
+
+private:
+    SettingsRecord& s_;
+};
+
+} // namespace
 
 Application::Application(const StartOptions& options)
     : context_(LoadProgramContext(options.dryRun)) {}
@@ -194,8 +217,13 @@ void Application::Start() {
     // A second copy keeps the window system's place, so it does not hide the
     // first one.
     instance_ = std::make_unique<InstanceClaim>("morvatel");
-    if (s.FixWindowPosition && !instance_->PreviousInstanceRunning()) {
+    const bool secondCopy = instance_->PreviousInstanceRunning();
+    if (s.FixWindowPosition && !secondCopy) {
         window.move(ClockWindow::PlacementFor(s.XPosR, s.YPosR, ClockWindow::PrimaryScreenSize()));
+    }
+    s.OwnsWindowPosition = !secondCopy;
+    if (secondCopy) {
+        window.installEventFilter(new DragWatch(s, &window));
     }
 
     menu_->SyncCheckMarks();

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -24,6 +25,13 @@ bool IsQtOptionWithValue(const QString& argument) {
                                         "-stylesheet", "-qwindowgeometry", "-qwindowtitle",
                                         "-qwindowicon"};
     return options.contains(argument);
+}
+
+// A control character in a server name would reach the log and the
+// terminal as it is: a line break forges a line, an escape sequence acts.
+bool HoldsControlCharacter(const QString& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c.category() == QChar::Other_Control; });
 }
 
 Options Failure(const std::string& message) {
@@ -117,6 +125,7 @@ Options Parse(const QStringList& arguments) {
     bool help = false;
     bool version = false;
     bool qtOptions = false;
+    QString server;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         if (argument == QLatin1String("--sync") || argument == QLatin1String("--query") ||
@@ -129,12 +138,12 @@ Options Parse(const QStringList& arguments) {
             options.mode = sync ? Mode::Sync : Mode::Query;
             const qsizetype equals = argument.indexOf(QLatin1Char('='));
             if (equals >= 0) {
-                options.server = argument.mid(equals + 1).toStdString();
-                if (options.server.empty()) {
+                server = argument.mid(equals + 1);
+                if (server.isEmpty()) {
                     return Failure("サーバー名が空です");
                 }
             } else if (i + 1 < arguments.size() && !arguments[i + 1].startsWith(QLatin1Char('-'))) {
-                options.server = arguments[++i].toStdString();
+                server = arguments[++i];
             }
         } else if (argument == QLatin1String("--dry-run")) {
             options.dryRun = true;
@@ -149,13 +158,17 @@ Options Parse(const QStringList& arguments) {
             ++i;
         } else if (argument.startsWith(QLatin1Char('-'))) {
             return Failure("不明なオプション '" + argument.toStdString() + "' です");
-        } else if (options.mode != Mode::Window && options.server.empty()) {
+        } else if (options.mode != Mode::Window && server.isEmpty()) {
             // The server may follow other options: --query --nts localhost.
-            options.server = argument.toStdString();
+            server = argument;
         } else {
             return Failure("余分な引数 '" + argument.toStdString() + "' です");
         }
     }
+    if (HoldsControlCharacter(server)) {
+        return Failure("サーバー名に制御文字は使えません");
+    }
+    options.server = server.toStdString();
     if (help || version) {
         Options info;
         info.mode = help ? Mode::Help : Mode::Version;

@@ -96,6 +96,35 @@ class ClockWindow(unittest.TestCase):
             s.stop(second)
             s.stop(first)
 
+    def test_a_second_copy_keeps_the_first_ones_settings_until_dragged(self):
+        with h.Session(PROGRAM, "[Morvatel 1.10]\nNTP_Server=127.0.0.1\n") as s:
+            first = s.start(PINNED)
+            x, y, _, _ = s.geometry(s.wait_window(1)[0])
+            second = s.start(PINNED)
+            s.wait_window(2)
+            # What the first copy saves meanwhile, a toggle and its place.
+            with open(s.settings_path, "w", encoding="utf-8") as f:
+                f.write("[Morvatel 1.10]\nNTP_Server=127.0.0.1\nBlink=Yes\n"
+                        "XPosR=0.8000000\nYPosR=0.2000000\n")
+            self.assertEqual(s.stop(second), 0)
+            saved = s.read_settings()
+            self.assertEqual((saved["Blink"], saved["XPosR"], saved["YPosR"]),
+                             ("Yes", "0.8000000", "0.2000000"))
+
+            third = s.start(PINNED)
+            other = [w for w in s.wait_window(2) if s.geometry(w)[:2] != (x, y)][0]
+            ox, oy, _, _ = s.geometry(other)
+            s.mouse("mousemove", str(ox + 30), str(oy + 20), "mousedown", "1",
+                    "mousemove", str(ox + 130), str(oy + 120), "mouseup", "1")
+            self.assertTrue(h.wait_for(lambda: s.geometry(other)[:2] != (ox, oy) or None, 5))
+            nx, ny, _, _ = s.geometry(other)
+            self.assertEqual(s.stop(third), 0)
+            saved = s.read_settings()
+            self.assertAlmostEqual(ratio(saved, "XPosR"), nx / h.SCREEN[0], places=3)
+            self.assertAlmostEqual(ratio(saved, "YPosR"), ny / h.SCREEN[1], places=3)
+            self.assertEqual(saved["Blink"], "Yes")
+            self.assertEqual(s.stop(first), 0)
+
     def test_without_a_display_one_line_and_a_failure(self):
         base = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": "/nonexistent"}
         for name, extra in (("no DISPLAY", {}),

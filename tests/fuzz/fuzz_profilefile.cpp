@@ -9,6 +9,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -41,19 +42,31 @@ std::string Lower(std::string_view s) {
     return out;
 }
 
+// Lines with their endings: CR LF, LF or a CR of its own.
 std::vector<std::string_view> Segments(std::string_view text) {
     std::vector<std::string_view> out;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        const std::size_t lf = text.find('\n', pos);
-        if (lf == std::string_view::npos) {
+        std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) {
             out.push_back(text.substr(pos));
             break;
         }
-        out.push_back(text.substr(pos, lf - pos));
-        pos = lf + 1;
+        end += text.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+        out.push_back(text.substr(pos, end - pos));
+        pos = end;
     }
     return out;
+}
+
+// The value of key in section, as the loader finds it.
+std::string Read(std::string_view content, std::string_view section, std::string_view key) {
+    for (const ProfileFile::KeyLine& line : ProfileFile::KeyLines(content, section)) {
+        if (ProfileFile::SameName(line.key, key)) {
+            return std::string(line.value);
+        }
+    }
+    return {};
 }
 
 // Could this line be the one a write of key replaced?
@@ -108,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 last = &e;
             }
         }
-        const std::string now = ProfileFile::Read(out, kSection, key);
+        const std::string now = Read(out, kSection, key);
         if (last != nullptr) {
             const std::string expected = Sanitised(last->value);
             Check(now == expected);
@@ -117,9 +130,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(cut <= SettingsFile::kValueBytes);
             Check(SettingsFile::SettingText(now, "") == expected.substr(0, cut));
         } else {
-            Check(now == ProfileFile::Read(content, kSection, key));
+            Check(now == Read(content, kSection, key));
         }
-        Check(ProfileFile::Read(out, kOther, key) == ProfileFile::Read(content, kOther, key));
+        Check(Read(out, kOther, key) == Read(content, kOther, key));
     }
 
     // Every line not possibly replaced survives byte for byte, in order. A
@@ -130,7 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::vector<std::string_view> before = Segments(content);
     const std::vector<std::string_view> after = Segments(out);
-    const bool openEnd = !content.empty() && content.back() != '\n';
+    const bool openEnd = !content.empty() && content.back() != '\n' && content.back() != '\r';
     std::size_t at = 0;
     for (std::size_t i = 0; i < before.size(); ++i) {
         const std::string_view line = before[i];
@@ -143,9 +156,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         const bool last = openEnd && i + 1 == before.size();
         const auto matches = [&](std::string_view candidate) {
-            return candidate == line ||
-                   (last && candidate.size() == line.size() + 1 &&
-                    candidate.substr(0, line.size()) == line && candidate.back() == '\r');
+            if (candidate == line) {
+                return true;
+            }
+            const std::string_view added =
+                candidate.substr(std::min(line.size(), candidate.size()));
+            return last && candidate.starts_with(line) &&
+                   (added == "\n" || added == "\r\n" || added == "\r");
         };
         while (at < after.size() && !matches(after[at])) {
             ++at;

@@ -80,9 +80,15 @@ std::string SystemValue(const std::string& path, const std::string& section,
 // As the program loads it: a byte-order mark decides the encoding first.
 std::string OurValue(std::string_view content, const std::string& section, const std::string& key) {
     const SettingsFile::FileText file = SettingsFile::DecodeFileText(content);
+    std::string stored;
+    for (const ProfileFile::KeyLine& line : ProfileFile::KeyLines(file.text, section)) {
+        if (ProfileFile::SameName(line.key, key)) {
+            stored = line.value;
+            break;
+        }
+    }
     return SettingsFile::SettingText(
-        ProfileFile::Read(file.text, section, key), "",
-        SettingsFile::TextEncoding(file, TextCodec::SettingsEncoding()));
+        stored, "", SettingsFile::TextEncoding(file, TextCodec::SettingsEncoding()));
 }
 
 std::string Shown(std::string_view text) {
@@ -125,8 +131,8 @@ std::vector<Difference> Differences(const std::string& content, const std::strin
             keys.insert(k);
         }
         const std::string text = SettingsFile::DecodeFileText(content).text;
-        for (const ProfileFile::Entry& e : ProfileFile::ReadSection(text, section)) {
-            keys.insert(e.key);
+        for (const ProfileFile::KeyLine& line : ProfileFile::KeyLines(text, section)) {
+            keys.insert(std::string(line.key));
         }
         for (const std::string& key : keys) {
             const std::string ours = OurValue(content, section, key);

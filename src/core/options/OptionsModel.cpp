@@ -26,6 +26,27 @@ std::int32_t DivideRounded(std::int32_t value, std::int32_t divisor) {
     return quotient;
 }
 
+// The server text with each control character (C0, DEL and C1 in UTF-8) as
+// one blank. A line break would split the settings line and a terminal
+// sequence would reach the log; the dialog has no place to say why it
+// refused, and a blank is what the settings writer makes of a line break.
+std::string WithoutControls(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const bool c1 = byte == 0xC2 && i + 1 < text.size() &&
+                        (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
+        if (byte < 0x20 || byte == 0x7F || c1) {
+            out += ' ';
+            i += c1 ? 1 : 0;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 std::string BuiltInServer() {
@@ -73,8 +94,9 @@ void Store(const Form& f, bool intervalEdited, SettingsRecord& s) {
     s.NTPatResume = f.chkNTPatResume;
     s.NTPbyTimer = f.chkNTPbyTimer;
     s.NTPbyTimer_Interval = ReadField(f.txtNTPbyTimer_Interval);
-    // As typed: blanks may matter to nobody, but the user sees what is kept.
-    s.NTP_Server = f.cmbServers;
+    // As typed otherwise: blanks may matter to nobody, but the user sees what
+    // is kept.
+    s.NTP_Server = WithoutControls(f.cmbServers);
     s.NTP_UsePermissibleDelay = f.chkNTP_UsePermissibleDelay;
     s.NTP_PermissibleDelay = ReadField(f.txtNTP_PermissibleDelay);
     // Unlike the other fields, kept within its bounds: more requests than

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 // Case folding for names and tokens that are ASCII by definition. A
@@ -22,6 +23,14 @@ constexpr bool EqualNoCase(std::string_view a, std::string_view b) {
         }
     }
     return true;
+}
+
+inline std::string Lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        c = Lower(c);
+    }
+    return out;
 }
 
 // Whether text begins with token, which must already be lower case.

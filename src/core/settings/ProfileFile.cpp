@@ -2,6 +2,7 @@
 
 #include "settings/AsciiText.h"
 
+#include <algorithm>
 #include <optional>
 #include <unordered_map>
 
@@ -23,14 +24,6 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        c = AsciiText::Lower(c);
-    }
-    return out;
-}
-
 bool IsQuote(char c) {
     return c == '"' || c == '\'';
 }
@@ -43,13 +36,10 @@ struct Line {
     std::string_view eol;
 };
 
-// Windows' profile functions also end a line at a carriage return of its
-// own, and there the file must read as they read it.
-#ifdef _WIN32
+// A carriage return of its own ends a line too, on every system: Windows'
+// profile functions read such a file that way, and a file written with old
+// Mac line ends must not read as one line anywhere.
 constexpr std::string_view kLineBreaks = "\r\n";
-#else
-constexpr std::string_view kLineBreaks = "\n";
-#endif
 
 std::vector<Line> SplitLines(std::string_view content) {
     std::vector<Line> lines;
@@ -90,11 +80,6 @@ std::optional<std::string_view> HeaderName(std::string_view text) {
     return Trim(name);
 }
 
-struct KeyLine {
-    std::string_view key;
-    std::string_view value;
-};
-
 std::optional<KeyLine> ParseKeyLine(std::string_view text) {
     const std::string_view t = Trim(text);
     if (t.empty() || t.front() == '[' || t.front() == ';' || t.front() == '#') {
@@ -133,69 +118,26 @@ std::size_t SectionEnd(const std::vector<Line>& lines, std::size_t header) {
     return i;
 }
 
-// What Write builds: lines it owns are held in strings of their own, the rest
-// still point into the old content.
-struct OutLine {
-    std::string_view text;
-    std::string_view eol;
-    std::string owned;
-    bool isOwned = false;
-
-    std::string_view Text() const { return isOwned ? std::string_view(owned) : text; }
-};
-
-OutLine OwnedLine(std::string text, std::string_view eol) {
-    OutLine line;
-    line.owned = std::move(text);
-    line.isOwned = true;
-    line.eol = eol;
-    return line;
-}
-
 } // namespace
 
 bool SameName(std::string_view a, std::string_view b) {
     return AsciiText::EqualNoCase(a, b);
 }
 
-std::string Read(std::string_view content, std::string_view section, std::string_view key) {
+std::vector<KeyLine> KeyLines(std::string_view content, std::string_view section) {
+    std::vector<KeyLine> keys;
     const std::vector<Line> lines = SplitLines(content);
     const std::size_t header = FindSection(lines, section);
     if (header == lines.size()) {
-        return {};
+        return keys;
     }
     const std::size_t end = SectionEnd(lines, header);
     for (std::size_t i = header + 1; i < end; ++i) {
-        const auto kv = ParseKeyLine(lines[i].text);
-        if (kv && SameName(kv->key, key)) {
-            return std::string(Unquote(kv->value));
+        if (const auto kv = ParseKeyLine(lines[i].text)) {
+            keys.push_back({kv->key, Unquote(kv->value)});
         }
     }
-    return {};
-}
-
-std::vector<Entry> ReadSection(std::string_view content, std::string_view section) {
-    std::vector<Entry> entries;
-    const std::vector<Line> lines = SplitLines(content);
-    const std::size_t header = FindSection(lines, section);
-    if (header == lines.size()) {
-        return entries;
-    }
-    const std::size_t end = SectionEnd(lines, header);
-    for (std::size_t i = header + 1; i < end; ++i) {
-        const auto kv = ParseKeyLine(lines[i].text);
-        if (!kv) {
-            continue;
-        }
-        bool seen = false;
-        for (const Entry& e : entries) {
-            seen = seen || SameName(e.key, kv->key);
-        }
-        if (!seen) {
-            entries.push_back({std::string(kv->key), std::string(Unquote(kv->value))});
-        }
-    }
-    return entries;
+    return keys;
 }
 
 std::string Write(std::string_view content, std::string_view section,
@@ -205,75 +147,104 @@ std::string Write(std::string_view content, std::string_view section,
     }
     const std::vector<Line> lines = SplitLines(content);
 
-    // New lines follow the file's habit, judged by its first line ending.
-    std::string_view eol = newFileLineEnding;
+    // New lines end as the line they follow does. That keeps the file's
+    // habit, and a lone CR is never followed by a written LF, which would
+    // merge the two into one line ending. After a last line without one,
+    // the file's first line ending counts.
+    std::string_view firstEol = newFileLineEnding;
     for (const Line& line : lines) {
         if (!line.eol.empty()) {
-            eol = line.eol;
+            firstEol = line.eol;
             break;
         }
     }
+    const auto endingAfter = [&](const Line& line) {
+        return line.eol.empty() ? firstEol : line.eol;
+    };
 
-    std::vector<OutLine> out;
-    out.reserve(lines.size() + entries.size() + 2);
-    for (const Line& line : lines) {
-        OutLine o;
-        o.text = line.text;
-        o.eol = line.eol;
-        out.push_back(std::move(o));
-    }
-
-    std::size_t header = FindSection(lines, section);
-    std::size_t end = 0;
-    if (header == lines.size()) {
-        if (!out.empty()) {
-            if (out.back().eol.empty()) {
-                out.back().eol = eol;
-            }
-            if (!Trim(out.back().Text()).empty()) {
-                out.push_back(OwnedLine({}, eol));
-            }
-        }
-        out.push_back(OwnedLine("[" + std::string(section) + "]", eol));
-        header = out.size() - 1;
-        end = out.size();
-    } else {
-        end = SectionEnd(lines, header);
-    }
-    // Key lines of the section by lower-cased name, first line of each. New
-    // lines only ever go in right after the last key line, so the lines
-    // recorded here never move.
-    std::unordered_map<std::string, std::size_t> keyLines;
-    std::size_t lastKey = header;
-    for (std::size_t i = header + 1; i < end; ++i) {
-        if (const auto kv = ParseKeyLine(out[i].Text())) {
-            keyLines.try_emplace(Lower(kv->key), i);
-            lastKey = i;
-        }
-    }
-
+    // One line of text for each name among the entries (the last entry of a
+    // name decides it), in the order the names first appear.
+    struct Slot {
+        std::string text;
+        std::size_t line = std::string_view::npos; // the key line it replaces
+    };
+    std::vector<Slot> slots;
+    std::unordered_map<std::string, std::size_t> slotOf; // by lower-cased name
     for (const Entry& entry : entries) {
         std::string text = entry.key + "=" + EncodeValue(entry.value);
-        const std::string name = Lower(entry.key);
-        if (const auto found = keyLines.find(name); found != keyLines.end()) {
-            out[found->second].owned = std::move(text);
-            out[found->second].isOwned = true;
-            continue;
+        const auto [found, added] = slotOf.try_emplace(AsciiText::Lower(entry.key), slots.size());
+        if (added) {
+            slots.push_back({std::move(text)});
+        } else {
+            slots[found->second].text = std::move(text);
         }
-        if (out[lastKey].eol.empty()) {
-            out[lastKey].eol = eol;
-        }
-        const auto at = static_cast<std::ptrdiff_t>(lastKey + 1);
-        out.insert(out.begin() + at, OwnedLine(std::move(text), eol));
-        ++lastKey;
-        keyLines.emplace(name, lastKey);
     }
 
     std::string result;
     result.reserve(content.size() + entries.size() * 32 + section.size() + 8);
-    for (const OutLine& line : out) {
-        result.append(line.Text());
-        result.append(line.eol);
+    const auto appendNew = [&](std::string_view eol) {
+        for (const Slot& slot : slots) {
+            if (slot.line == std::string_view::npos) {
+                result.append(slot.text).append(eol);
+            }
+        }
+    };
+
+    const std::size_t header = FindSection(lines, section);
+    if (header == lines.size()) {
+        result.append(content);
+        std::string_view eol = firstEol;
+        if (!lines.empty()) {
+            eol = endingAfter(lines.back());
+            if (lines.back().eol.empty()) {
+                result.append(eol);
+            }
+            if (!Trim(lines.back().text).empty()) {
+                result.append(eol);
+            }
+        }
+        result.append("[").append(section).append("]").append(eol);
+        appendNew(eol);
+        return result;
+    }
+
+    // The first key line of each name in the section is the one replaced;
+    // names the section lacks go after its last key line. Only the entries'
+    // names are looked up, so no line costs more than one lookup.
+    const std::size_t end = SectionEnd(lines, header);
+    std::size_t lastKey = header;
+    std::vector<std::size_t> slotAt(end, slots.size());
+    std::string name;
+    for (std::size_t i = header + 1; i < end; ++i) {
+        const auto kv = ParseKeyLine(lines[i].text);
+        if (!kv) {
+            continue;
+        }
+        lastKey = i;
+        name.assign(kv->key);
+        for (char& c : name) {
+            c = AsciiText::Lower(c);
+        }
+        if (const auto found = slotOf.find(name);
+            found != slotOf.end() && slots[found->second].line == std::string_view::npos) {
+            slots[found->second].line = i;
+            slotAt[i] = found->second;
+        }
+    }
+
+    const bool anyNew = std::any_of(slots.begin(), slots.end(), [](const Slot& slot) {
+        return slot.line == std::string_view::npos;
+    });
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const bool replaced = i < end && slotAt[i] < slots.size();
+        result.append(replaced ? std::string_view(slots[slotAt[i]].text) : lines[i].text);
+        if (i == lastKey && anyNew) {
+            const std::string_view eol = endingAfter(lines[i]);
+            result.append(eol);
+            appendNew(eol);
+        } else {
+            result.append(lines[i].eol);
+        }
     }
     return result;
 }

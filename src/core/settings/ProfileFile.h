@@ -20,20 +20,6 @@
 // of a key; later duplicates are left alone, for reading and for writing.
 namespace ProfileFile {
 
-// The value of key in section; empty when the section or the key is missing.
-// The value is returned whole: cutting it to a buffer size is the caller's
-// business, since only the caller knows the file's encoding.
-std::string Read(std::string_view content, std::string_view section, std::string_view key);
-
-struct Entry;
-
-// Every key of section with its value as Read gives it, in file order, the
-// first line of each key only; for callers that read many keys at once.
-std::vector<Entry> ReadSection(std::string_view content, std::string_view section);
-
-// Whether two key or section names are the same (ASCII letters in any case).
-bool SameName(std::string_view a, std::string_view b);
-
 struct Entry {
     std::string key; // a plain name: no '=', no line break, not starting with '[' or ';'
     std::string value;
@@ -41,19 +27,36 @@ struct Entry {
     friend bool operator==(const Entry&, const Entry&) = default;
 };
 
+// A key line of a section: its name and its value, blanks around both
+// trimmed and one pair of enclosing quotes removed from the value. Both point
+// into the content read. The value is whole: cutting it to a buffer size is
+// the caller's business, since only the caller knows the file's encoding.
+struct KeyLine {
+    std::string_view key;
+    std::string_view value;
+};
+
+// Every key line of section in file order, later lines of a name included;
+// the first line of a name is the one that counts.
+std::vector<KeyLine> KeyLines(std::string_view content, std::string_view section);
+
+// Whether two key or section names are the same (ASCII letters in any case).
+bool SameName(std::string_view a, std::string_view b);
+
 // The content with each entry written into section, in order. A key that
 // exists has its line replaced (and only that line; its line ending is kept);
 // a new key goes after the last key line of the section; a missing section
 // is appended at the end. Every other byte of the content survives as it was.
-// New lines use the content's own line ending, or newFileLineEnding when the
-// content has none yet.
+// New lines end as the line they follow does; after a last line without a
+// line ending, as the content's first line does, or with newFileLineEnding
+// when the content has none yet.
 std::string Write(std::string_view content, std::string_view section,
                   const std::vector<Entry>& entries, std::string_view newFileLineEnding);
 
-// The text to store after "key=" so that Read gives the value back: line
+// The text to store after "key=": line
 // breaks and NUL bytes become blanks (they would split or end the line), and
 // the value is quoted when blanks at its ends or a pair of enclosing quotes
-// would otherwise be lost.
+// would otherwise be lost, so that KeyLines gives the value back.
 std::string EncodeValue(std::string_view value);
 
 // Length of the longest prefix of UTF-8 text, at most maxBytes long, that

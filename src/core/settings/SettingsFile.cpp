@@ -242,11 +242,18 @@ std::string SettingText(std::string stored, std::string_view defaultText,
     return text;
 }
 
-std::string ReadSettingFrom(std::string_view fileContent, std::string_view key,
-                            std::string_view defaultText, const FileEncoding& encoding) {
-    const FileText file = DecodeFileText(fileContent);
-    return SettingText(ProfileFile::Read(file.text, kSection, key), defaultText,
-                       TextEncoding(file, encoding));
+StoredKeys::StoredKeys(FileText file, const FileEncoding& withoutMark)
+    : text_(std::move(file.text)), encoding_(&TextEncoding(file, withoutMark)) {
+    lines_ = ProfileFile::KeyLines(text_, kSection);
+}
+
+std::string StoredKeys::Text(std::string_view key, std::string_view defaultText) const {
+    for (const ProfileFile::KeyLine& line : lines_) {
+        if (ProfileFile::SameName(line.key, key)) {
+            return SettingText(std::string(line.value), defaultText, *encoding_);
+        }
+    }
+    return SettingText({}, defaultText, *encoding_);
 }
 
 std::string RenderSettings(std::string_view oldContent,
@@ -263,14 +270,16 @@ std::string RenderSettings(std::string_view oldContent,
     return EncodeFileText(file);
 }
 
-bool WriteSettings(const std::string& path, const std::vector<ProfileFile::Entry>& entries,
+bool WriteSettings(const std::string& path, const EntriesFor& entriesFor,
                    const FileReplacer& replace, const FileEncoding& encoding) {
-    if (entries.empty()) {
-        return true;
-    }
     const FileBytes old = ReadFileBytes(path);
     if (old.status == ReadStatus::Failed) {
         return false;
+    }
+    const StoredKeys current(DecodeFileText(old.bytes), encoding);
+    const std::vector<ProfileFile::Entry> entries = entriesFor(current);
+    if (entries.empty()) {
+        return true;
     }
     const std::string content = RenderSettings(old.bytes, entries, encoding);
     if (old.status == ReadStatus::Read && content == old.bytes) {

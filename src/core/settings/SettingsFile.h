@@ -87,12 +87,25 @@ FileBytes ReadFileBytes(const std::string& path);
 std::string SettingText(std::string stored, std::string_view defaultText,
                         const FileEncoding& encoding = Utf8Encoding());
 
-// The key's text from file content already in memory: the value cut at
-// kValueBytes (on a character boundary) and at a NUL, converted to UTF-8;
-// defaultText when that is empty.
-std::string ReadSettingFrom(std::string_view fileContent, std::string_view key,
-                            std::string_view defaultText,
-                            const FileEncoding& encoding = Utf8Encoding());
+// Our section's keys as a file holds them, read in one pass. Only the few
+// keys of the program are ever looked up, each with one pass over the key
+// lines, so a file of any size loads in linear time.
+class StoredKeys {
+public:
+    StoredKeys() = default; // no file: every key missing
+    StoredKeys(FileText file, const FileEncoding& withoutMark);
+    // The key lines point into the text held here.
+    StoredKeys(const StoredKeys&) = delete;
+    StoredKeys& operator=(const StoredKeys&) = delete;
+
+    // SettingText of the first stored value of key.
+    std::string Text(std::string_view key, std::string_view defaultText) const;
+
+private:
+    std::string text_;
+    std::vector<ProfileFile::KeyLine> lines_;
+    const FileEncoding* encoding_ = &Utf8Encoding();
+};
 
 // New file content: oldContent with the UTF-8 entries written into our
 // section, every line we do not own left as it was.
@@ -100,11 +113,13 @@ std::string RenderSettings(std::string_view oldContent,
                            const std::vector<ProfileFile::Entry>& entries,
                            const FileEncoding& encoding = Utf8Encoding());
 
-// Reads the file once, renders the new content and hands it to replace once.
-// Returns true when the file holds the entries afterwards (also when nothing
-// had to change and so nothing was written). A file that exists but cannot
-// be read is not replaced, since its other lines would be lost.
-bool WriteSettings(const std::string& path, const std::vector<ProfileFile::Entry>& entries,
+// Reads the file once, asks entriesFor what to write given the keys the file
+// holds now, renders the new content and hands it to replace once. Returns
+// true when the file holds the entries afterwards (also when nothing had to
+// change and so nothing was written). A file that exists but cannot be read
+// is not replaced, since its other lines would be lost.
+using EntriesFor = std::function<std::vector<ProfileFile::Entry>(const StoredKeys& current)>;
+bool WriteSettings(const std::string& path, const EntriesFor& entriesFor,
                    const FileReplacer& replace, const FileEncoding& encoding = Utf8Encoding());
 
 // "yes" or "no" in any letter case; anything else (True, 1, empty) is the

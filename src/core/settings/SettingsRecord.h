@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The one process-wide record of every setting, named by the settings-file
 // keys. Defaults here are the program's defaults; the loader replaces them
@@ -42,4 +43,14 @@ struct SettingsRecord {
     // Not stored in the settings file, but living as long as the record.
     bool AutoRun = false;
     std::int32_t NTPCountdown = 0; // minutes to the next periodic synchronisation
+
+    // Another copy may share the file. A save writes the keys this process
+    // changed since it last read or wrote the file, and keeps the file's
+    // values for the others. These are the written values of the keys as of
+    // that last read or write, in the order a save writes them; empty before
+    // any, when every key counts as changed.
+    std::vector<std::string> StoredValues;
+    // A second copy opens where the window system puts it; its position is
+    // only worth keeping once the user has dragged it there.
+    bool OwnsWindowPosition = true;
 };

@@ -12,19 +12,13 @@ namespace SettingsStore {
 
 namespace {
 
-// Reads keys from the file content held in memory, each with its default.
+// Reads keys with their defaults and types.
 class KeyReader {
 public:
-    KeyReader(std::string_view content, const SettingsFile::FileEncoding& encoding)
-        : stored_(ProfileFile::ReadSection(content, SettingsFile::kSection)), encoding_(encoding) {}
+    explicit KeyReader(const SettingsFile::StoredKeys& keys) : keys_(keys) {}
 
     std::string Text(std::string_view key, std::string_view defaultText) const {
-        for (const ProfileFile::Entry& e : stored_) {
-            if (ProfileFile::SameName(e.key, key)) {
-                return SettingsFile::SettingText(e.value, defaultText, encoding_);
-            }
-        }
-        return SettingsFile::SettingText({}, defaultText, encoding_);
+        return keys_.Text(key, defaultText);
     }
 
     bool Flag(std::string_view key, bool defaultFlag) const {
@@ -48,8 +42,7 @@ public:
     }
 
 private:
-    std::vector<ProfileFile::Entry> stored_;
-    const SettingsFile::FileEncoding& encoding_;
+    const SettingsFile::StoredKeys& keys_;
 };
 
 std::int32_t OutsideBecomes(std::int32_t value, std::int32_t low, std::int32_t high,
@@ -92,13 +85,9 @@ std::string PositionRatio(double edge, double extent, double loaded, double buil
     return *FormatRatio(builtIn);
 }
 
-} // namespace
-
-void LoadFrom(SettingsRecord& s, std::string_view fileContent,
-              const SettingsFile::FileEncoding& encoding) {
+void ReadKeys(SettingsRecord& s, const SettingsFile::StoredKeys& keys) {
     const SettingsRecord d{};
-    const SettingsFile::FileText file = SettingsFile::DecodeFileText(fileContent);
-    const KeyReader in(file.text, SettingsFile::TextEncoding(file, encoding));
+    const KeyReader in(keys);
 
     s.Blink = in.Flag("Blink", d.Blink);
     s.BlinkDelay = OutsideBecomes(in.Integer("BlinkDelay", d.BlinkDelay), 1, 1000, d.BlinkDelay);
@@ -148,6 +137,55 @@ void LoadFrom(SettingsRecord& s, std::string_view fileContent,
     s.NTS_Port = OutsideBecomes(in.Integer("NTS_Port", d.NTS_Port), 1, 65535, d.NTS_Port);
 }
 
+std::vector<std::string> ValuesOf(const std::vector<ProfileFile::Entry>& entries) {
+    std::vector<std::string> values;
+    values.reserve(entries.size());
+    for (const ProfileFile::Entry& entry : entries) {
+        values.push_back(entry.value);
+    }
+    return values;
+}
+
+bool IsPosition(std::string_view key) {
+    return key == "XPosR" || key == "YPosR";
+}
+
+// What a save writes when the file may have changed since this process last
+// read or wrote it: its own value for each key it changed since, the file's
+// value, in the form a save writes it, for the others, and its own again for
+// a key the file lacks.
+std::vector<ProfileFile::Entry> Merged(const SettingsRecord& s,
+                                       std::vector<ProfileFile::Entry> ours,
+                                       const SettingsFile::StoredKeys& current) {
+    SettingsRecord inFile;
+    ReadKeys(inFile, current);
+    const std::vector<ProfileFile::Entry> theirs = Entries(inFile, {});
+    const std::vector<ProfileFile::Entry> loaded = Entries(s, {});
+    const bool knowsStored = s.StoredValues.size() == ours.size();
+    for (std::size_t i = 0; i < ours.size(); ++i) {
+        const bool position = IsPosition(ours[i].key);
+        const bool changed =
+            position ? s.OwnsWindowPosition : !knowsStored || ours[i].value != s.StoredValues[i];
+        if (changed) {
+            continue;
+        }
+        if (!current.Text(ours[i].key, "").empty()) {
+            ours[i].value = theirs[i].value;
+        } else if (position) {
+            ours[i].value = loaded[i].value;
+        }
+    }
+    return ours;
+}
+
+} // namespace
+
+void LoadFrom(SettingsRecord& s, std::string_view fileContent,
+              const SettingsFile::FileEncoding& encoding) {
+    ReadKeys(s, SettingsFile::StoredKeys(SettingsFile::DecodeFileText(fileContent), encoding));
+    s.StoredValues = ValuesOf(Entries(s, {}));
+}
+
 void Load(SettingsRecord& s, const std::string& settingsPath,
           const SettingsFile::FileEncoding& encoding) {
     const SettingsFile::FileBytes file = SettingsFile::ReadFileBytes(settingsPath);
@@ -194,9 +232,17 @@ std::vector<ProfileFile::Entry> Entries(const SettingsRecord& s, const WindowPos
     };
 }
 
-bool Save(const SettingsRecord& s, const WindowPosition& w, const std::string& settingsPath,
+bool Save(SettingsRecord& s, const WindowPosition& w, const std::string& settingsPath,
           const SettingsFile::FileReplacer& replace, const SettingsFile::FileEncoding& encoding) {
-    return SettingsFile::WriteSettings(settingsPath, Entries(s, w), replace, encoding);
+    std::vector<ProfileFile::Entry> ours = Entries(s, w);
+    const bool written = SettingsFile::WriteSettings(
+        settingsPath,
+        [&](const SettingsFile::StoredKeys& current) { return Merged(s, ours, current); }, replace,
+        encoding);
+    if (written) {
+        s.StoredValues = ValuesOf(ours);
+    }
+    return written;
 }
 
 } // namespace SettingsStore

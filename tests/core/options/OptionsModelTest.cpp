@@ -63,6 +63,31 @@ INSTANTIATE_TEST_SUITE_P(Rows, Field, testing::Values(
 ), RowName());
 // clang-format on
 
+struct ServerRow {
+    const char* name;
+    std::string typed;
+    std::string stored;
+};
+class ServerText : public testing::TestWithParam<ServerRow> {};
+
+TEST_P(ServerText, ControlCharactersStoredAsBlanks) {
+    SettingsRecord s;
+    Form f = Options::Load(s, false);
+    f.cmbServers = GetParam().typed;
+    Options::Store(f, false, s);
+    EXPECT_EQ(s.NTP_Server, GetParam().stored);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rows, ServerText, testing::Values(
+    ServerRow{"BlanksKept", " 127.0.0.1 ", " 127.0.0.1 "},
+    ServerRow{"LineBreaks", "a\r\nb\rc", "a  b c"},
+    ServerRow{"TabEscapeAndDelete", "\ta\x1b[2J\x7f", " a [2J "},
+    ServerRow{"C1Control", "a\u0085b\u009f", "a b "},
+    ServerRow{"JapaneseUntouched", "時計.例え", "時計.例え"}
+), RowName());
+// clang-format on
+
 // The 26 keys as the file would have them, to compare whole records.
 std::vector<ProfileFile::Entry> Saved(const SettingsRecord& s) {
     return SettingsStore::Entries(s, {944, 216, 1180, 1080});

@@ -64,10 +64,18 @@ struct ReadSettingRow {
 };
 class ReadSettingRows : public testing::TestWithParam<ReadSettingRow> {};
 
+// The text of key in file content, as the loader reads it.
+std::string StoredText(std::string_view content, std::string_view key,
+                       std::string_view defaultText = "") {
+    const SettingsFile::StoredKeys keys(SettingsFile::DecodeFileText(content),
+                                        SettingsFile::Utf8Encoding());
+    return keys.Text(key, defaultText);
+}
+
 TEST_P(ReadSettingRows, CutsAndDefaults) {
     const ReadSettingRow& row = GetParam();
     const std::string content = "[Morvatel 1.10]\nK=" + row.value + "\n";
-    EXPECT_EQ(SettingsFile::ReadSettingFrom(content, "K", row.defaultText), row.expected);
+    EXPECT_EQ(StoredText(content, "K", row.defaultText), row.expected);
 }
 
 const std::string k120 = std::string(120, 'a');
@@ -77,6 +85,7 @@ const std::string k98 = std::string(98, 'a');
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Rows, ReadSettingRows, testing::Values(
     ReadSettingRow{"StoredWins", "x", "d", "x"},
+    ReadSettingRow{"KeyInAnyCase", "x\nk=y", "d", "x"},
     ReadSettingRow{"EmptyGivesDefault", "", "d", "d"},
     ReadSettingRow{"QuotedEmptyGivesDefault", "\"\"", "d", "d"},
     ReadSettingRow{"CutAt99Bytes", k120, "", k99},
@@ -154,6 +163,10 @@ INSTANTIATE_TEST_SUITE_P(FlagsAndTexts, LoadSettingsRows, testing::Values(
     LoadRow{"BlinkOneIsDefault", "Blink=1", [](const SettingsRecord& s) { EXPECT_FALSE(s.Blink); }},
     LoadRow{"EmptyServerIsBuiltIn", "NTP_Server=", [](const SettingsRecord& s) { EXPECT_EQ(s.NTP_Server, "ntp.nict.jp"); }},
     LoadRow{"LongDateFormatCut", "DateFormat=" + std::string(150, 'y'), [](const SettingsRecord& s) { EXPECT_EQ(s.DateFormat, std::string(99, 'y')); }},
+    LoadRow{"LoneCarriageReturnEndsALine", "TopMost=No\rNTP_Server=127.0.0.1\r", [](const SettingsRecord& s) {
+        EXPECT_FALSE(s.TopMost);
+        EXPECT_EQ(s.NTP_Server, "127.0.0.1");
+    }},
     LoadRow{"KeyOfTheNextSectionKeepsItsDefault", "TopMost=Yes\n[Other]\nBlink=Yes", [](const SettingsRecord& s) { EXPECT_FALSE(s.Blink); }},
     LoadRow{"KeysInAnyCase", "ntp_server=a.example\nblinkdelay=20", [](const SettingsRecord& s) {
         EXPECT_EQ(s.NTP_Server, "a.example");
@@ -284,6 +297,66 @@ TEST(SaveSettings, ForeignLinesSurvive) {
     // The 25 keys not in the file yet went after MyOwnKey, in CRLF.
     EXPECT_NE(after.find("MyOwnKey=keep\r\nBlinkDelay=750\r\nTimeOffset=0\r\n"), std::string::npos);
     EXPECT_EQ(after.find("\n\n"), std::string::npos);
+}
+
+// Another copy of the program saved between this copy's load and its save.
+struct TwoCopiesRow {
+    const char* name;
+    std::string atLoad;                          // our section when this copy loaded
+    std::string atSave;                          // and when it saves
+    std::function<void(SettingsRecord&)> change; // made by this copy meanwhile
+    std::vector<std::string> expected;           // lines of the saved file
+};
+class TwoCopies : public testing::TestWithParam<TwoCopiesRow> {};
+
+TEST_P(TwoCopies, NeitherUndoesTheOthersChanges) {
+    const TwoCopiesRow& row = GetParam();
+    TempFolder dir;
+    const std::string path = dir.File("Morvatel.ini");
+    Put(path, "[Morvatel 1.10]\n" + row.atLoad);
+    SettingsRecord s;
+    SettingsStore::Load(s, path);
+    row.change(s);
+    Put(path, "[Morvatel 1.10]\n" + row.atSave);
+    ASSERT_TRUE(SettingsStore::Save(s, {590, 540, 1180, 1080}, path, PlainReplace));
+    const std::string saved = Slurp(path);
+    for (const std::string& line : row.expected) {
+        EXPECT_NE(saved.find("\n" + line + "\n"), std::string::npos) << line << " in\n" << saved;
+    }
+}
+
+const auto kNoChange = [](SettingsRecord&) {};
+const auto kSecondCopy = [](SettingsRecord& s) { s.OwnsWindowPosition = false; };
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rows, TwoCopies, testing::Values(
+    TwoCopiesRow{"TheirToggleSurvivesOurs", "Blink=No\n", "Blink=Yes\n",
+                 [](SettingsRecord& s) { s.TopMost = false; }, {"Blink=Yes", "TopMost=No"}},
+    TwoCopiesRow{"OurChangeWins", "NTP_Server=a\n", "NTP_Server=b\n",
+                 [](SettingsRecord& s) { s.NTP_Server = "c"; }, {"NTP_Server=c"}},
+    TwoCopiesRow{"TheirsInWrittenForm", "", "blink=yes\nBlinkDelay=0\nTopMost=no\n",
+                 kNoChange, {"Blink=Yes", "BlinkDelay=750", "TopMost=No"}},
+    TwoCopiesRow{"KeysTheFileLostAreOurs", "Blink=Yes\nTimeFormat=3\n", "",
+                 kNoChange, {"Blink=Yes", "TimeFormat=3", "ClearRecycleBin_NoConfirm=No"}},
+    TwoCopiesRow{"FirstCopyWritesItsPlace", "XPosR=0.1\n", "XPosR=0.3\n",
+                 kNoChange, {"XPosR=0.5000000", "YPosR=0.5000000"}},
+    TwoCopiesRow{"SecondCopyKeepsTheFilesPlace", "", "XPosR=0.3\nYPosR=0.4\n",
+                 kSecondCopy, {"XPosR=0.3000000", "YPosR=0.4000000"}},
+    TwoCopiesRow{"SecondCopyWithoutAPlaceWritesTheLoadedOne", "XPosR=0.1\nYPosR=0.15\n", "",
+                 kSecondCopy, {"XPosR=0.1000000", "YPosR=0.1500000"}}
+), RowName());
+// clang-format on
+
+TEST(TwoCopies, ASavedChangeIsNoLongerOurs) {
+    TempFolder dir;
+    const std::string path = dir.File("Morvatel.ini");
+    SettingsRecord s;
+    SettingsStore::Load(s, path);
+    s.Blink = true;
+    ASSERT_TRUE(SettingsStore::Save(s, kWindow, path, PlainReplace));
+    Put(path, "[Morvatel 1.10]\nBlink=No\n");
+    ASSERT_TRUE(SettingsStore::Save(s, kWindow, path, PlainReplace));
+    EXPECT_EQ(StoredText(Slurp(path), "Blink"), "No");
 }
 
 struct RatioRow {
@@ -419,7 +492,8 @@ TEST(AtomicSave, UnchangedFileIsNotRewritten) {
         ++calls;
         return false;
     };
-    EXPECT_TRUE(SettingsStore::Save(SettingsRecord{}, kWindow, path, counting));
+    SettingsRecord s;
+    EXPECT_TRUE(SettingsStore::Save(s, kWindow, path, counting));
     EXPECT_EQ(calls, 0);
 }
 
@@ -432,7 +506,8 @@ TEST(AtomicSave, UnreadableFileIsNeverReplaced) {
         ++calls;
         return true;
     };
-    EXPECT_FALSE(SettingsStore::Save(SettingsRecord{}, kWindow, path, counting));
+    SettingsRecord s;
+    EXPECT_FALSE(SettingsStore::Save(s, kWindow, path, counting));
     EXPECT_EQ(calls, 0);
 }
 
@@ -440,9 +515,12 @@ TEST(WriteSetting, OneKeyIntoAnExistingFile) {
     TempFolder dir;
     const std::string path = dir.File("Morvatel.ini");
     Put(path, "[Morvatel 1.10]\nBlink=No\nTopMost=Yes\n");
-    EXPECT_TRUE(SettingsFile::WriteSettings(path, {{"blink", "Yes"}}, PlainReplace));
+    const auto blinkOn = [](const SettingsFile::StoredKeys& current) {
+        EXPECT_EQ(current.Text("BLINK", ""), "No");
+        return std::vector<ProfileFile::Entry>{{"blink", "Yes"}};
+    };
+    EXPECT_TRUE(SettingsFile::WriteSettings(path, blinkOn, PlainReplace));
     EXPECT_EQ(Slurp(path), "[Morvatel 1.10]\nblink=Yes\nTopMost=Yes\n");
-    EXPECT_EQ(SettingsFile::ReadSettingFrom(Slurp(path), "BLINK", ""), "Yes");
 }
 
 } // namespace
