@@ -29,6 +29,12 @@ ClockWindow::ClockWindow(SettingsRecord& settings, QWidget* parent)
     picBody_->setObjectName(QStringLiteral("picBody"));
     picBody_->move(0, 0);
     connect(picBody_, &FacePicture::externalPaint, this, [this] { Compose(true); });
+    picBody_->spokenTime = [this] {
+        const LocalDateTime& shown = face_.DisplayedTime;
+        return QString::fromStdString(
+            ClockFace::SpokenTime(shown.hour, shown.minute, settings_.TimeFormat));
+    };
+    picBody_->spokenDate = [this] { return DateTipText(); };
 
     // Re-armed at every frame for the next moment the face can change;
     // precise, so a colon edge or a new minute is not shown late.
@@ -111,10 +117,14 @@ void ClockWindow::PlanWakeUps(const LocalDateTime& now) {
 
 void ClockWindow::Compose(bool force) {
     lastNow_ = localClock_();
+    const std::string before = face_.LastFaceText;
     ClockFace::Draw(
         force, lastNow_, settings_, face_, [this](int x, int y, int w, int h, int srcX, int srcY) {
             picBody_->MarkChanged(Blit(picBody_->Picture(), x, y, w, h, GlyphStrip(), srcX, srcY));
         });
+    if (face_.LastFaceText != before) {
+        picBody_->AnnounceTimeChanged();
+    }
 }
 
 void ClockWindow::DrawClockFace(bool force) {
@@ -138,14 +148,21 @@ bool ClockWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void ClockWindow::UpdateDateTip() {
+QString ClockWindow::DateTipText() const {
     if (!dateFormatter_) {
-        return;
+        return {};
     }
     // The time of this moment, not of the last frame, which may be a minute
     // old: a pattern with seconds is right to the second.
     const LocalDateTime shown = ClockFace::DisplayedTimeFor(localClock_(), settings_);
-    const QString text = QString::fromStdString(dateFormatter_(shown, settings_.DateFormat));
+    return QString::fromStdString(dateFormatter_(shown, settings_.DateFormat));
+}
+
+void ClockWindow::UpdateDateTip() {
+    if (!dateFormatter_) {
+        return;
+    }
+    const QString text = DateTipText();
     // Reassigning an unchanged text would disturb a tooltip the user is reading.
     if (text != picBody_->toolTip()) {
         picBody_->setToolTip(text);

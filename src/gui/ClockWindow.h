@@ -87,6 +87,7 @@ private:
     void FitFaceToScreen();
     void Compose(bool force);
     void PlanWakeUps(const LocalDateTime& now);
+    QString DateTipText() const;
     void UpdateDateTip();
     void OnMinuteTick();
 

@@ -5,6 +5,7 @@
 #include "face/Assets.h"
 #include "face/FaceLayout.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -299,6 +300,30 @@ TEST(DateTip, MadeWhenAskedForFromTheDisplayedTimeOfThatMoment) {
     EXPECT_EQ(ToolTipNow(f), QStringLiteral("d s:18/30")) << "the shifted day";
     f.now.second = 42; // no frame in between: the face changes only each minute
     EXPECT_EQ(ToolTipNow(f), QStringLiteral("d s:18/42"));
+}
+
+TEST(Accessibility, TheFaceReadsTheTimeShownAndItsDate) {
+    ClockFixture f;
+    f.settings.UseTimeOffset = true;
+    f.settings.TimeOffset = 3600;
+    f.settings.TimeFormat = 2;
+    f.form.SetDateFormatter([](const LocalDateTime& t, const std::string& pattern) {
+        return pattern.substr(0, 4) + " " + std::to_string(t.day);
+    });
+    f.now = LocalDateTime{2005, 6, 17, 23, 59, 59, 500};
+    f.form.DrawClockFace(false);
+    auto* face = f.form.findChild<QWidget*>(QStringLiteral("picBody"));
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(face);
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(reader->role(), QAccessible::StaticText);
+    EXPECT_EQ(reader->text(QAccessible::Name), QStringLiteral("午前 12:59"));
+    EXPECT_EQ(reader->text(QAccessible::Description), QStringLiteral("yyyy 18"));
+
+    // The announcement itself needs a listening bridge, which the offscreen
+    // platform lacks; the end-to-end test hears it.
+    f.now = LocalDateTime{2005, 6, 18, 0, 0, 0, 0};
+    f.form.DrawClockFace(false);
+    EXPECT_EQ(reader->text(QAccessible::Name), QStringLiteral("午前 1:00"));
 }
 
 TEST(WakeUps, AZeroIntervalStopsTheFaceButNotTheCountdownsMinute) {
