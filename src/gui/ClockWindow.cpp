@@ -9,6 +9,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
@@ -24,6 +25,9 @@ ClockWindow::ClockWindow(SettingsRecord& settings, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     // The clock is rarely the active window, and its date is wanted anyway.
     setAttribute(Qt::WA_AlwaysShowToolTips);
+    // Keyboard users reach the menu from the clock itself (Menu, Shift+F10),
+    // so it must be able to hold the focus.
+    setFocusPolicy(Qt::StrongFocus);
 
     picBody_ = new FacePicture(this);
     picBody_->setObjectName(QStringLiteral("picBody"));
@@ -200,6 +204,16 @@ void ClockWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton) {
         Q_EMIT menuRequested(event->globalPosition().toPoint());
     }
+}
+
+void ClockWindow::keyPressEvent(QKeyEvent* event) {
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (event->key() == Qt::Key_Menu || shiftF10) {
+        // Under the clock, where a keyboard user's eyes are.
+        Q_EMIT menuRequested(mapToGlobal(rect().bottomLeft()));
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void ClockWindow::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -153,6 +153,32 @@ INSTANTIATE_TEST_SUITE_P(
                       ReleaseRow{"MiddleRelease", QEvent::MouseButtonRelease, Qt::MiddleButton, 0}),
     RowName());
 
+struct KeyRow {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int expectedMenus;
+};
+
+class MenuKey : public ::testing::TestWithParam<KeyRow> {};
+
+TEST_P(MenuKey, OpensTheMenuUnderTheClock) {
+    ClockFixture f;
+    QTest::keyClick(&f.form, GetParam().key, GetParam().modifiers);
+    EXPECT_EQ(f.menus, GetParam().expectedMenus);
+    if (GetParam().expectedMenus == 1) {
+        EXPECT_EQ(f.menuAt, f.form.mapToGlobal(f.form.rect().bottomLeft()));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, MenuKey,
+                         ::testing::Values(KeyRow{"Menu", Qt::Key_Menu, Qt::NoModifier, 1},
+                                           KeyRow{"ShiftF10", Qt::Key_F10, Qt::ShiftModifier, 1},
+                                           KeyRow{"F10Alone", Qt::Key_F10, Qt::NoModifier, 0},
+                                           KeyRow{"ControlShiftF10", Qt::Key_F10,
+                                                  Qt::ShiftModifier | Qt::ControlModifier, 0}),
+                         RowName());
+
 struct DoubleClickRow {
     const char* name;
     bool exitByDoubleClick;
