@@ -91,7 +91,7 @@ launch() { # index; sets launched to the pid
         printf '%s' "$settings" > "$work/clock/bin/Morvatel.ini"
         unshare -n sh -c 'ip link set lo up; exec "$@"' sh \
             setpriv --bounding-set=-sys_time --inh-caps=-sys_time \
-            "$work/clock/bin/morvatel" --dry-run >/dev/null 2>&1 &
+            "$work/clock/bin/morvatel" --dry-run >/dev/null 2>"$work/clock/stderr" &
         ;;
     1) "$work/empty-qt" >/dev/null 2>&1 & ;;
     2) xclock -digital >/dev/null 2>&1 & ;;
@@ -115,6 +115,7 @@ for ((r = 0; r < runs; r++)); do
         until visible "${titles[i]}"; do
             if ! kill -0 "$pid" 2>/dev/null; then
                 echo "${names[i]} ended before its window showed" >&2
+                cat "$work/clock/stderr" >&2
                 exit 1
             fi
             sleep 0.01
