@@ -39,6 +39,10 @@ ClockWindow::ClockWindow(SettingsRecord& settings, QWidget* parent)
             ClockFace::SpokenTime(shown.hour, shown.minute, settings_.TimeFormat));
     };
     picBody_->spokenDate = [this] { return DateTipText(); };
+    // The focus rests on the face, so a screen reader that follows it reads
+    // the time; keys the face leaves alone still reach the window.
+    picBody_->setFocusPolicy(Qt::StrongFocus);
+    setFocusProxy(picBody_);
 
     // Re-armed at every frame for the next moment the face can change;
     // precise, so a colon edge or a new minute is not shown late.

@@ -125,6 +125,12 @@ def main(program):
                          lambda event: event.source == face and face.name == "午後 1:45", 25)
         check(renamed, "not renamed at the minute: %r" % face.name)
 
+        # A screen reader follows the focus; on the clock it lands on the face.
+        focused = listen("object:state-changed:focused",
+                         lambda event: event.source == face and event.detail1 == 1, 10,
+                         lambda: s.x("xdotool", "windowfocus", "--sync", str(window)))
+        check(focused, "the focus did not reach the face")
+
         def open_menu(keys):
             s.x("xdotool", "windowfocus", "--sync", str(window))
             menus = listen("object:state-changed:showing", showing_menu(True), 10,
