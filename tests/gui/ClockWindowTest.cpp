@@ -338,8 +338,7 @@ TEST(Accessibility, TheFaceReadsTheTimeShownAndItsDate) {
     });
     f.now = LocalDateTime{2005, 6, 17, 23, 59, 59, 500};
     f.form.DrawClockFace(false);
-    auto* face = f.form.findChild<QWidget*>(QStringLiteral("picBody"));
-    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(face);
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(&f.picBody);
     ASSERT_NE(reader, nullptr);
     EXPECT_EQ(reader->role(), QAccessible::StaticText);
     EXPECT_EQ(reader->text(QAccessible::Name), QStringLiteral("午前 12:59"));
