@@ -22,6 +22,7 @@
 #include "TextCodec.h"
 #include "TopMost.h"
 #include "datetime/DatePattern.h"
+#include "datetime/LazyCalendarData.h"
 #include "face/RedrawSchedule.h"
 #include "ntp/Triggers.h"
 #include "settings/SettingsStore.h"
@@ -201,7 +202,7 @@ void Application::Start() {
 
     window.LoadBodyPicture();
 
-    calendar_ = MakeSystemCalendarData();
+    calendar_ = std::make_unique<LazyCalendarData>(&MakeSystemCalendarData);
     window.SetDateFormatter(
         [cal = calendar_.get()](const LocalDateTime& t, const std::string& pattern) {
             return DatePattern::FormatDate(t, pattern, *cal);

@@ -9,6 +9,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
@@ -24,11 +25,24 @@ ClockWindow::ClockWindow(SettingsRecord& settings, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     // The clock is rarely the active window, and its date is wanted anyway.
     setAttribute(Qt::WA_AlwaysShowToolTips);
+    // Keyboard users reach the menu from the clock itself (Menu, Shift+F10),
+    // so it must be able to hold the focus.
+    setFocusPolicy(Qt::StrongFocus);
 
     picBody_ = new FacePicture(this);
     picBody_->setObjectName(QStringLiteral("picBody"));
     picBody_->move(0, 0);
     connect(picBody_, &FacePicture::externalPaint, this, [this] { Compose(true); });
+    picBody_->spokenTime = [this] {
+        const LocalDateTime& shown = face_.DisplayedTime;
+        return QString::fromStdString(
+            ClockFace::SpokenTime(shown.hour, shown.minute, settings_.TimeFormat));
+    };
+    picBody_->spokenDate = [this] { return DateTipText(); };
+    // The focus rests on the face, so a screen reader that follows it reads
+    // the time; keys the face leaves alone still reach the window.
+    picBody_->setFocusPolicy(Qt::StrongFocus);
+    setFocusProxy(picBody_);
 
     // Re-armed at every frame for the next moment the face can change;
     // precise, so a colon edge or a new minute is not shown late.
@@ -111,10 +125,14 @@ void ClockWindow::PlanWakeUps(const LocalDateTime& now) {
 
 void ClockWindow::Compose(bool force) {
     lastNow_ = localClock_();
+    const std::string before = face_.LastFaceText;
     ClockFace::Draw(
         force, lastNow_, settings_, face_, [this](int x, int y, int w, int h, int srcX, int srcY) {
             picBody_->MarkChanged(Blit(picBody_->Picture(), x, y, w, h, GlyphStrip(), srcX, srcY));
         });
+    if (face_.LastFaceText != before) {
+        picBody_->AnnounceTimeChanged();
+    }
 }
 
 void ClockWindow::DrawClockFace(bool force) {
@@ -138,14 +156,21 @@ bool ClockWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void ClockWindow::UpdateDateTip() {
+QString ClockWindow::DateTipText() const {
     if (!dateFormatter_) {
-        return;
+        return {};
     }
     // The time of this moment, not of the last frame, which may be a minute
     // old: a pattern with seconds is right to the second.
     const LocalDateTime shown = ClockFace::DisplayedTimeFor(localClock_(), settings_);
-    const QString text = QString::fromStdString(dateFormatter_(shown, settings_.DateFormat));
+    return QString::fromStdString(dateFormatter_(shown, settings_.DateFormat));
+}
+
+void ClockWindow::UpdateDateTip() {
+    if (!dateFormatter_) {
+        return;
+    }
+    const QString text = DateTipText();
     // Reassigning an unchanged text would disturb a tooltip the user is reading.
     if (text != picBody_->toolTip()) {
         picBody_->setToolTip(text);
@@ -183,6 +208,16 @@ void ClockWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton) {
         Q_EMIT menuRequested(event->globalPosition().toPoint());
     }
+}
+
+void ClockWindow::keyPressEvent(QKeyEvent* event) {
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (event->key() == Qt::Key_Menu || shiftF10) {
+        // Under the clock, where a keyboard user's eyes are.
+        Q_EMIT menuRequested(mapToGlobal(rect().bottomLeft()));
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void ClockWindow::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -62,7 +62,8 @@ public:
     static QSize PrimaryScreenSize();
 
 Q_SIGNALS:
-    // A right click on the clock; the menu opens with its left edge there.
+    // A right click on the clock, or the Menu key or Shift+F10 while it has
+    // the focus; the menu opens with its left edge there.
     void menuRequested(const QPoint& globalPos);
     // The double-click when set, or the window system's close.
     void exitRequested();
@@ -78,6 +79,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -87,6 +89,7 @@ private:
     void FitFaceToScreen();
     void Compose(bool force);
     void PlanWakeUps(const LocalDateTime& now);
+    QString DateTipText() const;
     void UpdateDateTip();
     void OnMinuteTick();
 

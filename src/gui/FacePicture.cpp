@@ -1,7 +1,9 @@
 #include "FacePicture.h"
 
+#include "FaceAccessible.h"
 #include "QtPictures.h"
 
+#include <QAccessible>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -20,6 +22,20 @@ FacePicture::FacePicture(QWidget* parent) : QWidget(parent) {
     // Every pixel is ours; nothing underneath needs painting first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(&FaceAccessible::Factory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+}
+
+void FacePicture::AnnounceTimeChanged() {
+    // Asking for the event's interface would make one; without a listener
+    // nothing is made at all.
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 int FacePicture::WholeScale(qreal devicePixelRatio) {

@@ -6,6 +6,8 @@
 #include <QRegion>
 #include <QWidget>
 
+#include <functional>
+
 // The clock-face picture box: keeps its pixels between frames and shows only
 // the rectangles a frame changed. Mouse events are left to the window.
 //
@@ -34,6 +36,13 @@ public:
 
     // The face, one pixel a face pixel.
     const QImage& Image() const { return image_; }
+
+    // What an assistive technology is told, made only when one asks: the
+    // time the face shows and the date of the tooltip.
+    std::function<QString()> spokenTime;
+    std::function<QString()> spokenDate;
+    // The face shows another time: a screen reader hears the new one.
+    void AnnounceTimeChanged();
 
     // Device pixels per face pixel at a device-pixel ratio: the largest whole
     // number that fits, at least 1.

@@ -5,6 +5,7 @@
 #include "face/Assets.h"
 #include "face/FaceLayout.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -151,6 +152,32 @@ INSTANTIATE_TEST_SUITE_P(
                       ReleaseRow{"LeftRelease", QEvent::MouseButtonRelease, Qt::LeftButton, 0},
                       ReleaseRow{"MiddleRelease", QEvent::MouseButtonRelease, Qt::MiddleButton, 0}),
     RowName());
+
+struct KeyRow {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int expectedMenus;
+};
+
+class MenuKey : public ::testing::TestWithParam<KeyRow> {};
+
+TEST_P(MenuKey, OpensTheMenuUnderTheClock) {
+    ClockFixture f;
+    QTest::keyClick(&f.form, GetParam().key, GetParam().modifiers);
+    EXPECT_EQ(f.menus, GetParam().expectedMenus);
+    if (GetParam().expectedMenus == 1) {
+        EXPECT_EQ(f.menuAt, f.form.mapToGlobal(f.form.rect().bottomLeft()));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, MenuKey,
+                         ::testing::Values(KeyRow{"Menu", Qt::Key_Menu, Qt::NoModifier, 1},
+                                           KeyRow{"ShiftF10", Qt::Key_F10, Qt::ShiftModifier, 1},
+                                           KeyRow{"F10Alone", Qt::Key_F10, Qt::NoModifier, 0},
+                                           KeyRow{"ControlShiftF10", Qt::Key_F10,
+                                                  Qt::ShiftModifier | Qt::ControlModifier, 0}),
+                         RowName());
 
 struct DoubleClickRow {
     const char* name;
@@ -299,6 +326,29 @@ TEST(DateTip, MadeWhenAskedForFromTheDisplayedTimeOfThatMoment) {
     EXPECT_EQ(ToolTipNow(f), QStringLiteral("d s:18/30")) << "the shifted day";
     f.now.second = 42; // no frame in between: the face changes only each minute
     EXPECT_EQ(ToolTipNow(f), QStringLiteral("d s:18/42"));
+}
+
+TEST(Accessibility, TheFaceReadsTheTimeShownAndItsDate) {
+    ClockFixture f;
+    f.settings.UseTimeOffset = true;
+    f.settings.TimeOffset = 3600;
+    f.settings.TimeFormat = 2;
+    f.form.SetDateFormatter([](const LocalDateTime& t, const std::string& pattern) {
+        return pattern.substr(0, 4) + " " + std::to_string(t.day);
+    });
+    f.now = LocalDateTime{2005, 6, 17, 23, 59, 59, 500};
+    f.form.DrawClockFace(false);
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(&f.picBody);
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(reader->role(), QAccessible::StaticText);
+    EXPECT_EQ(reader->text(QAccessible::Name), QStringLiteral("午前 12:59"));
+    EXPECT_EQ(reader->text(QAccessible::Description), QStringLiteral("yyyy 18"));
+
+    // The announcement itself needs a listening bridge, which the offscreen
+    // platform lacks; the end-to-end test hears it.
+    f.now = LocalDateTime{2005, 6, 18, 0, 0, 0, 0};
+    f.form.DrawClockFace(false);
+    EXPECT_EQ(reader->text(QAccessible::Name), QStringLiteral("午前 1:00"));
 }
 
 TEST(WakeUps, AZeroIntervalStopsTheFaceButNotTheCountdownsMinute) {

@@ -35,6 +35,16 @@ std::string FaceText(int hour, int minute, int timeFormat) {
     return text;
 }
 
+std::string SpokenTime(int hour, int minute, int timeFormat) {
+    const std::string face = FaceText(hour, minute, timeFormat);
+    std::string spoken;
+    if (timeFormat == 2 || timeFormat == 3) {
+        spoken = Wrap(hour, 24) < 12 ? "午前 " : "午後 ";
+    }
+    spoken += face[0] == '0' ? face.substr(1, 1) : face.substr(0, 2);
+    return spoken + ":" + face.substr(2);
+}
+
 LocalDateTime DisplayedTimeFor(const LocalDateTime& now, const SettingsRecord& s) {
     if (!s.UseTimeOffset) {
         return now;

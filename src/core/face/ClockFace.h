@@ -23,6 +23,11 @@ using GlyphCopier = std::function<void(int x, int y, int w, int h, int srcX, int
 // 3 is 12-hour 0-11, anything else 24-hour.
 std::string FaceText(int hour, int minute, int timeFormat);
 
+// The face's time as a screen reader says it: the hour without its leading
+// zero, and in both 12-hour styles the half of the day the face leaves out
+// ("13:45", "午後 1:45", "午前 0:05").
+std::string SpokenTime(int hour, int minute, int timeFormat);
+
 // now shifted by TimeOffset seconds when UseTimeOffset is on.
 LocalDateTime DisplayedTimeFor(const LocalDateTime& now, const SettingsRecord& s);
 

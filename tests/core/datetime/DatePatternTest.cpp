@@ -1,10 +1,12 @@
 #include "datetime/DatePattern.h"
 #include "RowName.h"
+#include "datetime/LazyCalendarData.h"
 
 #include "core/datetime/FakeCalendarData.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -181,6 +183,24 @@ TEST(FormatDate, AsksForTheEraOnlyWhenThePatternNeedsIt) {
     EXPECT_EQ(cal.eraCalls, 0);
     DatePattern::FormatDate(kFriday, "g ggg e ee", cal);
     EXPECT_EQ(cal.eraCalls, 1);
+}
+
+TEST(LazyCalendarData, IsBuiltOnceAtTheFirstQuestion) {
+    int built = 0;
+    const LazyCalendarData lazy([&built] {
+        ++built;
+        return std::make_unique<FakeCalendarData>();
+    });
+    EXPECT_EQ(built, 0);
+    const std::string_view pattern = "ggge年 mmmm ddd AMPM dddddd ttttt";
+    EXPECT_EQ(DatePattern::FormatDate(kFriday, pattern, lazy),
+              DatePattern::FormatDate(kFriday, pattern, FakeCalendarData()));
+    DatePattern::FormatDate(kFriday, pattern, lazy);
+    EXPECT_EQ(built, 1);
+
+    // A platform without the data gives empty names, not a crash.
+    const LazyCalendarData none([] { return std::unique_ptr<CalendarData>(); });
+    EXPECT_EQ(DatePattern::FormatDate(kFriday, "[ggg mmmm]", none), "[ ]");
 }
 
 } // namespace

@@ -46,13 +46,17 @@ LocalDateTime At(int hour, int minute, int second = 0, int millisecond = 0) {
 }
 
 // One row per time: the cells of the 24-hour face (TimeFormat 1 and every
-// value other than 2 and 3), of 12-hour 1-12 (2) and of 12-hour 0-11 (3).
+// value other than 2 and 3), of 12-hour 1-12 (2) and of 12-hour 0-11 (3),
+// and what a screen reader says for each.
 struct StyleCase {
     const char* name;
     int hour, minute;
     const char* h24;
     const char* h12;
     const char* h11;
+    const char* said24;
+    const char* said12;
+    const char* said11;
 };
 
 class HourStyles : public testing::TestWithParam<StyleCase> {};
@@ -62,7 +66,9 @@ TEST_P(HourStyles, FirstFrameDrawsTheseCells) {
     const struct {
         int timeFormat;
         const char* cells;
-    } styles[] = {{1, c.h24}, {0, c.h24}, {9, c.h24}, {-1, c.h24}, {2, c.h12}, {3, c.h11}};
+        const char* said;
+    } styles[] = {{1, c.h24, c.said24},  {0, c.h24, c.said24}, {9, c.h24, c.said24},
+                  {-1, c.h24, c.said24}, {2, c.h12, c.said12}, {3, c.h11, c.said11}};
     for (const auto& style : styles) {
         SCOPED_TRACE(style.timeFormat);
         SettingsRecord s;
@@ -77,19 +83,22 @@ TEST_P(HourStyles, FirstFrameDrawsTheseCells) {
             text[0] = '0';
         }
         EXPECT_EQ(state.LastFaceText, text);
+        EXPECT_EQ(ClockFace::SpokenTime(c.hour, c.minute, style.timeFormat), style.said);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Face, HourStyles,
-                         testing::Values(StyleCase{"h0005", 0, 5, "_005", "1205", "_005"},
-                                         StyleCase{"h0930", 9, 30, "_930", "_930", "_930"},
-                                         StyleCase{"h1200", 12, 0, "1200", "1200", "_000"},
-                                         StyleCase{"h1345", 13, 45, "1345", "_145", "_145"},
-                                         StyleCase{"h2359", 23, 59, "2359", "1159", "1159"},
-                                         StyleCase{"midnight", 0, 0, "_000", "1200", "_000"},
-                                         StyleCase{"zeros_after_first", 10, 0, "1000", "1000",
-                                                   "1000"}),
-                         RowName());
+INSTANTIATE_TEST_SUITE_P(
+    Face, HourStyles,
+    testing::Values(
+        StyleCase{"h0005", 0, 5, "_005", "1205", "_005", "0:05", "午前 12:05", "午前 0:05"},
+        StyleCase{"h0930", 9, 30, "_930", "_930", "_930", "9:30", "午前 9:30", "午前 9:30"},
+        StyleCase{"h1200", 12, 0, "1200", "1200", "_000", "12:00", "午後 12:00", "午後 0:00"},
+        StyleCase{"h1345", 13, 45, "1345", "_145", "_145", "13:45", "午後 1:45", "午後 1:45"},
+        StyleCase{"h2359", 23, 59, "2359", "1159", "1159", "23:59", "午後 11:59", "午後 11:59"},
+        StyleCase{"midnight", 0, 0, "_000", "1200", "_000", "0:00", "午前 12:00", "午前 0:00"},
+        StyleCase{"zeros_after_first", 10, 0, "1000", "1000", "1000", "10:00", "午前 10:00",
+                  "午前 10:00"}),
+    RowName());
 
 struct OffsetCase {
     const char* name;
