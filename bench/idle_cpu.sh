@@ -22,6 +22,8 @@ seconds=${2:-60}
 settle=${SETTLE:-40}
 
 work=$(mktemp -d)
+# shellcheck source=bench/xvfb.sh
+. "$(dirname "$0")/xvfb.sh"
 pids=()
 cleanup() {
     # Clients first, the X server last.
@@ -34,16 +36,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of our own; Xvfb writes the number it chose.
-exec 3> "$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-exec 3>&-
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.05
-done
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb
 
 drop=()
 if [ "$(id -u)" -eq 0 ]; then

@@ -27,6 +27,8 @@ runs=${RUNS:-5}
 settle=${SETTLE:-40}
 
 work=$(mktemp -d)
+# shellcheck source=bench/xvfb.sh
+. "$(dirname "$0")/xvfb.sh"
 pids=()
 cleanup() {
     # Clients first, the X server last.
@@ -60,15 +62,7 @@ EOF
 g++ -std=c++20 -O2 -fPIC -o "$work/empty-qt" "$work/empty.cpp" $(pkg-config --cflags --libs Qt6Widgets)
 sync "$work/empty-qt"
 
-exec 3> "$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-pids+=($!)
-exec 3>&-
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.05
-done
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb -noreset
 
 # The clock runs from a folder of its own with its own home, asks only
 # loopback for the time, and can never set the machine's clock.
