@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
 
 using namespace ntp;
@@ -564,15 +563,6 @@ const Bytes kC2S(32, 0xc2);
 const Bytes kS2C(32, 0x5c);
 const Bytes kUniqueId(32, 0x1d); // every identifier the session makes
 
-void PutField(Bytes& out, NtsField type, const Bytes& body) {
-    const auto t = static_cast<std::uint16_t>(type);
-    const std::size_t length = 4 + body.size();
-    out.insert(out.end(),
-               {static_cast<std::uint8_t>(t >> 8), static_cast<std::uint8_t>(t),
-                static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)});
-    out.insert(out.end(), body.begin(), body.end());
-}
-
 enum class Answer { Sealed, Tampered, Ntsn };
 
 // A server that shares the exchanged keys: its reply to `plan`'s header
@@ -587,20 +577,11 @@ std::function<SocketEvent(const Bytes&)> NtsReply(FakeSyncWorld& world, ReplyPla
     return [header, answer](const Bytes& request) {
         SocketEvent event = header(request);
         Bytes& out = std::get<Datagram>(event).Bytes;
-        PutField(out, NtsField::UniqueIdentifier, kUniqueId);
         if (answer == Answer::Ntsn) {
+            PutField(out, static_cast<std::uint16_t>(NtsField::UniqueIdentifier), kUniqueId);
             return event;
         }
-        Bytes inner;
-        PutField(inner, NtsField::Cookie, Bytes(100, 0xc1));
-        const Bytes nonce(16, 0x0e);
-        const std::array<ByteSpan, 2> associated{ByteSpan(out), ByteSpan(nonce)};
-        FakeAead aead;
-        const Bytes sealed = *aead.Seal(kS2C, associated, inner);
-        Bytes body{0, 16, 0, static_cast<std::uint8_t>(sealed.size())};
-        body.insert(body.end(), nonce.begin(), nonce.end());
-        body.insert(body.end(), sealed.begin(), sealed.end());
-        PutField(out, NtsField::Authenticator, body);
+        SealReply(out, kUniqueId, kS2C, Bytes(16, 0x0e), 1);
         if (answer == Answer::Tampered) {
             out[43] ^= 1; // the transmit time, a second off
         }
