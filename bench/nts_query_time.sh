@@ -2,7 +2,10 @@
 # Wall time of a whole --query run against chronyd on 127.0.0.1, plain and
 # authenticated (--nts: the key exchange over TLS, then one authenticated
 # request), and of the key exchange alone (the test probe), median and
-# slowest of the repeats. chronyd serves NTP on port 123 here so the plain
+# slowest of the repeats. Then runs inside one process, as the window program
+# makes them (tests/app/nts_run_probe, two runs per process): the first
+# authenticated run with its key exchange, the next one on the cookies it
+# left, and a plain run for comparison. chronyd serves NTP on port 123 here so the plain
 # query reaches it too; run it under the e2e lock, inside `unshare -n` with
 # lo up:
 #
@@ -43,4 +46,26 @@ with tempfile.TemporaryDirectory() as folder:
                 assert result.returncode == 0, result
             print("%-20s %8.1f ms %8.1f ms" % (name, statistics.median(times) * 1e3,
                                                 max(times) * 1e3))
+
+        runner = os.path.join(build, "tests/app/nts_run_probe")
+
+        def in_process(*args):
+            out = subprocess.run([runner, *args, "2"] if len(args) == 2 else
+                                 [runner, args[0], args[1], "2", args[2]],
+                                 env=dict(env, HOME=box.home), capture_output=True, check=True)
+            return [float(line.split("ms=")[1]) for line in out.stdout.decode().splitlines()]
+
+        first, second, plain_first, plain_second = [], [], [], []
+        for _ in range(repeats):
+            a, b = in_process("localhost", str(nts_rig.KE_PORT))
+            first.append(a)
+            second.append(b)
+            a, b = in_process("127.0.0.1", "0", "plain")
+            plain_first.append(a)
+            plain_second.append(b)
+        for name, times in [("NTS run, key exch.", first), ("NTS run, cookies", second),
+                            ("plain run, first", plain_first),
+                            ("plain run, next", plain_second)]:
+            print("%-20s %8.1f ms %8.1f ms" % (name, statistics.median(times),
+                                                max(times)))
 PY

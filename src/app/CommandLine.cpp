@@ -1,6 +1,5 @@
 #include "CommandLine.h"
 
-#include "NtsQuery.h"
 #include "ProgramContext.h"
 #include "SyncRunner.h"
 
@@ -77,11 +76,7 @@ private:
 
 int RunSync(const Options& options) {
     ProgramContext context = LoadProgramContext(options.dryRun);
-    if (options.nts || context.settings.NTS) {
-        // Never fall back to an unauthenticated run the user did not ask for.
-        PrintLine(stderr, "エラー: NTS で認証した同期はまだできません。");
-        return 1;
-    }
+    context.settings.NTS = context.settings.NTS || options.nts;
     const std::string server =
         options.server.empty() ? context.settings.NTP_Server : options.server;
     CapturedMessage shown;
@@ -99,19 +94,17 @@ int RunQuery(const Options& options) {
     ProgramContext context = LoadProgramContext(true);
     const std::string server =
         options.server.empty() ? context.settings.NTP_Server : options.server;
+    context.settings.NTS = context.settings.NTS || options.nts;
     CapturedMessage unused;
     SyncRunner runner(context.settings, unused, *context.setter, std::string());
-    const bool nts = options.nts || context.settings.NTS;
-    const ntp::QueryOutcome result =
-        nts ? NtsQuery(server, static_cast<std::uint16_t>(context.settings.NTS_Port))
-            : runner.Query(server);
+    const ntp::QueryOutcome result = runner.Query(server);
     if (!result.Ok) {
         PrintLine(stderr, result.FailureText);
         return 1;
     }
     std::printf("server: %s\nstratum: %d\noffset: %+.6f s\ndelay: %.6f s\n", server.c_str(),
                 result.Stratum, result.OffsetSeconds, result.DelaySeconds);
-    if (nts) {
+    if (result.Authenticated) {
         std::printf("authenticated: NTS\n");
     }
     std::fflush(stdout);

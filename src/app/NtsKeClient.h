@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ntp/NtsKeRecords.h"
+#include "ntp/NtsSession.h"
 
 #include <QObject>
 #include <QString>
@@ -9,19 +9,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 class QTcpSocket;
 
-// The keys and cookies of one successful key exchange; held in memory only.
-struct NtsKeResult {
-    ntp::NtsKeFailure Failure = ntp::NtsKeFailure::None;
-    std::uint16_t Code = 0; // the server's error or warning code
-    std::string Detail;     // TLS's own words, for the log
-    std::vector<std::uint8_t> C2SKey;
-    std::vector<std::uint8_t> S2CKey;
-    ntp::NtsKeResponse Response;
-};
+using NtsKeResult = ntp::NtsKeyExchangeResult;
 
 // The key exchange of Network Time Security: TLS 1.3 with ALPN "ntske/1" over
 // a QTcpSocket, OpenSSL working on memory buffers so that the event loop keeps

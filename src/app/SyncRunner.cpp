@@ -1,9 +1,15 @@
 #include "SyncRunner.h"
 
 #include "LogFile.h"
+#include "NtsKeClient.h"
 #include "QtSyncAdapters.h"
 #include "TextCodec.h"
+#include "ntp/Aead.h"
+#include "ntp/NtsSession.h"
 
+#include <openssl/rand.h>
+
+#include <cstdlib>
 #include <utility>
 
 namespace {
@@ -21,14 +27,29 @@ private:
     LogFile file_;
 };
 
+class QtKeyExchanger final : public ntp::NtsKeyExchanger {
+public:
+    ntp::NtsKeyExchangeResult Run(const std::string& host, std::uint16_t port) override {
+        return NtsKeClient::Run(QString::fromStdString(host), port);
+    }
+};
+
+void RandomBytes(std::uint8_t* out, std::size_t size) {
+    if (RAND_bytes(out, static_cast<int>(size)) != 1) {
+        // A predictable identifier or nonce would let a forger pair replies
+        // or break the seal; better no request at all.
+        std::abort();
+    }
+}
+
 } // namespace
 
 struct SyncRunner::Impl {
     Impl(SettingsRecord& s, ntp::MessageSink& messages, ntp::ClockSetter& setter,
          std::string logPath)
         : settings(s), log(std::move(logPath)),
-          socket(pump, clocks, clocks), services{socket, pump,     clocks, clocks,
-                                                 setter, messages, log,    random} {}
+          socket(pump, clocks, clocks), services{socket,   pump, clocks, clocks, setter,
+                                                 messages, log,  random, &nts} {}
 
     SettingsRecord& settings;
     EncodedLogSink log;
@@ -36,6 +57,10 @@ struct SyncRunner::Impl {
     QtSync::Clocks clocks;
     QtSync::Random random;
     QtSync::UdpEndpoint socket;
+    std::unique_ptr<ntp::Aead> aead = ntp::MakeAesSivCmac256();
+    ntp::NtsSession session{*aead, RandomBytes};
+    QtKeyExchanger keyExchanger;
+    ntp::NtsServices nts{keyExchanger, session, {}};
     ntp::SyncServices services;
     ntp::SyncState state;
 };

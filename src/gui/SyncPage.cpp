@@ -47,6 +47,7 @@ SyncPage::SyncPage(const SettingsRecord& applied, Sources sources, QWidget* pare
                                 2 * cmdTestNTP->fontMetrics().averageCharWidth());
     serverLine->addWidget(cmdTestNTP);
 
+    chkNTS = AddCheckBox(QStringLiteral("chkNTS"), QStringLiteral("NTS で認証する(&S)"));
     chkNTPatRun = AddCheckBox(QStringLiteral("chkNTPatRun"),
                               QStringLiteral("Morvatel の起動時に同期する(&R)"));
     chkNTPatResume = AddCheckBox(QStringLiteral("chkNTPatResume"),
@@ -116,6 +117,7 @@ void SyncPage::Load(const Options::Form& f) {
     txtNTP_PermissibleDelay->SetText(QString::fromStdString(f.txtNTP_PermissibleDelay));
     txtNTP_Samples->SetText(QString::fromStdString(f.txtNTP_Samples));
     txtNTPatResume_Delay->SetText(QString::fromStdString(f.txtNTPatResume_Delay));
+    chkNTS->setChecked(f.chkNTS);
     chkNTPatRun->setChecked(f.chkNTPatRun);
     chkNTPatResume->setChecked(f.chkNTPatResume);
     chkNTPbyTimer->setChecked(f.chkNTPbyTimer);
@@ -128,6 +130,7 @@ void SyncPage::Load(const Options::Form& f) {
 
 void SyncPage::Save(Options::Form& f) const {
     f.cmbServers = TextOf(*cmbServers);
+    f.chkNTS = chkNTS->isChecked();
     f.chkNTPatRun = chkNTPatRun->isChecked();
     f.chkNTPatResume = chkNTPatResume->isChecked();
     f.chkNTPbyTimer = chkNTPbyTimer->isChecked();

@@ -45,6 +45,7 @@ private:
     // Owned through Qt parenthood.
     QComboBox* cmbServers = nullptr;
     QPushButton* cmdTestNTP = nullptr;
+    QCheckBox* chkNTS = nullptr;
     QCheckBox* chkNTPatRun = nullptr;
     QCheckBox* chkNTPatResume = nullptr;
     QCheckBox* chkNTPbyTimer = nullptr;

@@ -160,9 +160,10 @@ class Proxy:
     """A man in the middle on PROXY_ADDRESS: the key exchange's TCP passed
     through untouched, and the NTP datagrams each way handed to
     request(bytes) and reply(bytes), which return what goes on (None: drop).
-    Every datagram's size is kept in `wire`."""
+    Every datagram's size is kept in `wire`. NTP is taken on udp_port (123
+    for a plain run) and passed to chronyd's NTP_PORT."""
 
-    def __init__(self, request=None, reply=None):
+    def __init__(self, request=None, reply=None, udp_port=NTP_PORT):
         self.request = request or (lambda b: b)
         self.reply = reply or (lambda b: b)
         self.wire = []
@@ -170,7 +171,7 @@ class Proxy:
         self.tcp = socket.create_server((PROXY_ADDRESS, KE_PORT))
         self.tcp.settimeout(0.2)
         self.udp = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-        self.udp.bind((PROXY_ADDRESS, NTP_PORT))
+        self.udp.bind((PROXY_ADDRESS, udp_port))
         self.udp.settimeout(0.2)
         self.threads = [threading.Thread(target=self._tcp, daemon=True),
                         threading.Thread(target=self._udp, daemon=True)]

@@ -114,6 +114,17 @@ INSTANTIATE_TEST_SUITE_P(Controls, Edits, testing::Values(
 ), RowName());
 // clang-format on
 
+TEST(OptionsDialog, NtsCheckBoxLoadsAndStores) {
+    Fixture f;
+    f.s.NTS = true;
+    QCheckBox& box = Named<QCheckBox>(f.Open(), "chkNTS");
+    EXPECT_TRUE(box.isChecked());
+    EXPECT_EQ(box.text(), QStringLiteral("NTS で認証する(&S)"));
+    box.click();
+    Named<QPushButton>(*f.d, "cmdOK").click();
+    EXPECT_FALSE(f.s.NTS);
+}
+
 TEST(OptionsDialog, ArrowsKeepToTheBoundsTypingDoesNot) {
     Fixture f;
     SpinField& field = Named<SpinField>(f.Open(), "txtNTPbyTimer_Interval"); // 1..48
@@ -391,7 +402,7 @@ INSTANTIATE_TEST_SUITE_P(Pages, Focus, testing::Values(
         "chkTopMost chkFixWindowPosition cmdOK cmdCancel"},
     FocusRow{"Clock", 1, "TabStrip1 chkBlink chkUseTimeOffset txtTimeOffset cmbTimeFormat "
         "cmbDateFormat cmdOK cmdCancel"},
-    FocusRow{"Sync", 2, "TabStrip1 cmbServers cmdTestNTP chkNTPatRun chkNTPatResume chkNTPbyTimer "
+    FocusRow{"Sync", 2, "TabStrip1 cmbServers cmdTestNTP chkNTS chkNTPatRun chkNTPatResume chkNTPbyTimer "
         "txtNTPbyTimer_Interval txtNTPatResume_Delay chkNTP_UsePermissibleDelay "
         "txtNTP_PermissibleDelay txtNTP_Samples chkNTP_ShowDialog chkNTP_Logging cmdOK cmdCancel"}
 ), RowName());

@@ -53,6 +53,12 @@ std::size_t Exchange::AddRequest(std::size_t addressIndex, std::int64_t dueNs) {
     if (settings_.Auth != nullptr) {
         const auto extensions = settings_.Auth->RequestExtensions(request.Bytes);
         request.Bytes.insert(request.Bytes.end(), extensions.begin(), extensions.end());
+        if (extensions.empty()) {
+            // Nothing left to authenticate it with (a burst that lost replies
+            // used up the cookies): a bare request would only be refused, and
+            // would tell the path what an authenticated one hides.
+            request.Status = State::GivenUp;
+        }
     }
     request.DueNs = dueNs;
     requests_.push_back(std::move(request));
@@ -161,7 +167,9 @@ void Exchange::Finish() {
         return;
     }
     done_ = true;
-    if (!refusals_.empty()) {
+    if (revoked_) {
+        outcome_ = Failure{FailureKind::KeysRevoked, 0, {}, 0};
+    } else if (!refusals_.empty()) {
         outcome_ = refusals_.front();
     } else if (sawUnauthentic_) {
         outcome_ = Failure{FailureKind::NotAuthentic, 0, {}, 0};
@@ -190,7 +198,7 @@ std::int64_t Exchange::NextWakeNs() const {
 }
 
 void Exchange::OnDatagram(const Datagram& datagram) {
-    if (done_ || datagram.SourcePort != NTPPort) {
+    if (done_ || datagram.SourcePort != settings_.Port) {
         return;
     }
     const bool extended = settings_.Auth != nullptr;
@@ -245,7 +253,22 @@ void Exchange::Judge(std::size_t index, const Datagram& datagram) {
     if (settings_.Auth != nullptr) {
         if (bytes.size() < PacketSize) {
             Refuse(index, {FailureKind::BadLength, 0, {}, 0});
-        } else if (!settings_.Auth->Verify(request.Bytes, bytes)) {
+            return;
+        }
+        if (!settings_.Auth->Verify(request.Bytes, bytes)) {
+            if (settings_.Auth->KeysRevoked()) {
+                // No later reply could be verified either; asking on would
+                // only spend requests the server cannot answer.
+                revoked_ = true;
+                burstEnded_ = true;
+                nextAddress_ = settings_.Addresses.size();
+                for (Request& waiting : requests_) {
+                    if (waiting.Status == State::Waiting) {
+                        waiting.Status = State::GivenUp;
+                    }
+                }
+                return;
+            }
             // A forgery must not end the run; the genuine reply may follow.
             sawUnauthentic_ = true;
             return;

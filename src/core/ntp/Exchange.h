@@ -26,6 +26,9 @@ public:
     // Whether reply (header and extension fields) authentically answers request.
     virtual bool Verify(const std::vector<std::uint8_t>& request,
                         const std::vector<std::uint8_t>& reply) = 0;
+    // After a refused reply: the server said it no longer knows the keys, so
+    // no request of this exchange can be answered authentically any more.
+    virtual bool KeysRevoked() const { return false; }
 };
 
 enum class FailureKind {
@@ -43,6 +46,8 @@ enum class FailureKind {
     RootDistance,          // root delay or dispersion over 16 s
     BeforeFloor,           // UnixSeconds: the transmit time, older than the program
     NotAuthentic,          // only replies the authenticator refused
+    KeysRevoked,           // the server no longer knows the authenticator's keys
+    KeyExchange,           // Number: the NtsKeFailure; ServerCode; Description: TLS's
 };
 
 // DateFault numbers.
@@ -54,6 +59,7 @@ struct Failure {
     std::int32_t Number = 0;
     std::string Description;
     std::int64_t UnixSeconds = 0;
+    std::uint16_t ServerCode = 0;
 };
 
 struct Sample {
@@ -84,7 +90,8 @@ inline constexpr int MaxSamples = 8;
 
 struct ExchangeSettings {
     std::vector<std::string> Addresses; // numeric, in the resolver's order
-    int Samples = 1;                    // 1..MaxSamples
+    std::uint16_t Port = NTPPort;
+    int Samples = 1; // 1..MaxSamples
     bool UsePermissibleDelay = true;
     std::int64_t PermissibleDelayMs = 600;
     std::int64_t ReplyTimeoutMs = 5000;
@@ -156,6 +163,7 @@ private:
     std::vector<Sample> samples_;
     std::vector<Failure> refusals_;
     bool sawUnauthentic_ = false;
+    bool revoked_ = false;
     bool done_ = false;
     ExchangeOutcome outcome_;
 };

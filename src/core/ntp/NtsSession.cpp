@@ -18,6 +18,7 @@ void NtsSession::Establish(std::vector<std::uint8_t> c2s, std::vector<std::uint8
     }
     server_ = response.Server.empty() ? keHost : response.Server;
     port_ = response.Port.value_or(NTPPort);
+    lastCheck_ = NtsReplyCheck::Malformed;
 }
 
 void NtsSession::Forget() {

@@ -150,6 +150,8 @@ public:
     virtual std::uint64_t Next64() = 0;
 };
 
+struct NtsServices;
+
 struct SyncServices {
     UdpEndpoint& Socket;
     EventPump& Pump;
@@ -159,6 +161,8 @@ struct SyncServices {
     MessageSink& Messages;
     LogSink& Log;
     RandomSource& Random;
+    // Needed only by authenticated runs; without it they fail.
+    NtsServices* Nts = nullptr;
 };
 
 } // namespace ntp

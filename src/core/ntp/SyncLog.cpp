@@ -1,5 +1,6 @@
 #include "ntp/SyncLog.h"
 
+#include "ntp/NtsTexts.h"
 #include "ntp/SyncTexts.h"
 
 #include <string_view>
@@ -79,12 +80,13 @@ std::string Field(std::string_view text) {
 
 std::string FormatLogLine(const LocalDateTime& now, bool success, const std::string& server,
                           float delay, bool negative, const std::string& difference,
-                          std::int32_t errorNumber, const std::string& errorCode) {
+                          std::int32_t errorNumber, const std::string& errorCode,
+                          bool authenticated) {
     std::string line = std::string(success ? "NTP:OK" : "NTP:NG") + " " + Text::DateTime(now) +
                        " " + Field(server);
     if (success) {
         line += " " + Text::OneDecimal(delay) + "ms" + (negative ? " -" : " ") + Field(difference) +
-                " - -";
+                " - " + (authenticated ? NtsLogMark : "-");
     } else {
         line += " - - " + Text::Integer(errorNumber) + " " + Field(errorCode);
     }
@@ -94,13 +96,13 @@ std::string FormatLogLine(const LocalDateTime& now, bool success, const std::str
 void WriteNTPLog(const SettingsRecord& settings, LogSink& log, const LocalDateTime& now,
                  bool success, const std::string& server, float delay, bool negative,
                  const std::string& difference, std::int32_t errorNumber,
-                 const std::string& errorCode) {
+                 const std::string& errorCode, bool authenticated) {
     if (!settings.NTP_Logging) {
         return;
     }
-    log.AppendLine(
-        FormatLogLine(now, success, server, delay, negative, difference, errorNumber, errorCode) +
-        CRLF);
+    log.AppendLine(FormatLogLine(now, success, server, delay, negative, difference, errorNumber,
+                                 errorCode, authenticated) +
+                   CRLF);
 }
 
 } // namespace ntp

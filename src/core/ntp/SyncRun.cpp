@@ -1,6 +1,7 @@
 #include "ntp/SyncRun.h"
 
 #include "ntp/Exchange.h"
+#include "ntp/NtsSession.h"
 #include "ntp/SyncLog.h"
 #include "ntp/SyncTexts.h"
 #include "ntp/SystemTimeService.h"
@@ -37,6 +38,14 @@ struct Finished {
     Sample Kept;
     Failure Why;
     ClockReading Before; // right after the kept sample's request left
+    bool Authenticated = false;
+};
+
+// The NTP server and port to ask, and who vouches for the replies.
+struct Target {
+    std::string Server;
+    std::uint16_t Port = NTPPort;
+    Authenticator* Auth = nullptr;
 };
 
 Finished Abandon(SyncServices& services) {
@@ -47,13 +56,13 @@ Finished Abandon(SyncServices& services) {
 // Drives one exchange: sends what it asks for, sleeps in the pump until its
 // next wake-up or a socket event, and feeds it what arrived.
 Finished RunExchange(const SyncState& state, const SettingsRecord& settings, SyncServices& services,
-                     const std::string& server) {
+                     const Target& target) {
     if (services.Pump.Quitting()) {
         return Abandon(services);
     }
     services.Socket.Close();
     std::vector<std::string> addresses;
-    const SocketStatus resolved = services.Socket.Resolve(server, addresses);
+    const SocketStatus resolved = services.Socket.Resolve(target.Server, addresses);
     if (!resolved.Ok || addresses.empty()) {
         // A name lookup cut short by the exit is no fault of the server.
         if (services.Pump.Quitting()) {
@@ -68,6 +77,8 @@ Finished RunExchange(const SyncState& state, const SettingsRecord& settings, Syn
     const ClockReading start = services.Clock.Now();
     ExchangeSettings exchangeSettings;
     exchangeSettings.Addresses = std::move(addresses);
+    exchangeSettings.Port = target.Port;
+    exchangeSettings.Auth = target.Auth;
     exchangeSettings.Samples = settings.NTP_Samples;
     exchangeSettings.UsePermissibleDelay = settings.NTP_UsePermissibleDelay;
     exchangeSettings.PermissibleDelayMs = settings.NTP_PermissibleDelay;
@@ -83,7 +94,7 @@ Finished RunExchange(const SyncState& state, const SettingsRecord& settings, Syn
             for (const OutgoingRequest& request : due) {
                 const std::int64_t readyNs = services.Clock.MonotonicNs();
                 const SocketStatus sent =
-                    services.Socket.Send(request.Address, NTPPort, request.Bytes);
+                    services.Socket.Send(request.Address, target.Port, request.Bytes);
                 if (!sent.Ok) {
                     exchange.SendFailed(request.Request, sent.ErrorNumber, sent.Description);
                     continue;
@@ -116,9 +127,64 @@ Finished RunExchange(const SyncState& state, const SettingsRecord& settings, Syn
     // Whatever still comes belongs to no run; the next one opens afresh.
     services.Socket.Close();
     if (const auto* sample = std::get_if<Sample>(&exchange.Outcome())) {
-        return {ExchangeEnd::Sampled, *sample, {}, before[sample->Request]};
+        return {ExchangeEnd::Sampled, *sample, {}, before[sample->Request], target.Auth != nullptr};
     }
     return {ExchangeEnd::Failed, {}, std::get<Failure>(exchange.Outcome()), {}};
+}
+
+// The key exchange first when the session has no keys or no cookie left (or
+// came from another server); its own time limit leaves the permissible delay
+// to the NTP exchange. A server that no longer knows the keys gets one new
+// key exchange and one more try, never more: an attacker who forges that
+// kiss must not keep the run asking.
+Finished RunAuthenticated(const SyncState& state, const SettingsRecord& settings,
+                          SyncServices& services, const std::string& server) {
+    if (services.Nts == nullptr) {
+        return {
+            ExchangeEnd::Failed,
+            {},
+            {FailureKind::KeyExchange, static_cast<std::int32_t>(NtsKeFailure::TlsFailed), {}, 0},
+            {}};
+    }
+    NtsServices& nts = *services.Nts;
+    const auto kePort = static_cast<std::uint16_t>(std::clamp(settings.NTS_Port, 1, 65535));
+    const std::string keServer = server + " " + std::to_string(kePort);
+    if (nts.EstablishedWith != keServer) {
+        nts.Session.Forget();
+    }
+    for (int attempt = 0;; ++attempt) {
+        if (services.Pump.Quitting()) {
+            return Abandon(services);
+        }
+        if (nts.Session.NeedsKeyExchange()) {
+            NtsKeyExchangeResult keys = nts.KeyExchange.Run(server, kePort);
+            if (services.Pump.Quitting()) {
+                return Abandon(services);
+            }
+            if (keys.Failure != NtsKeFailure::None) {
+                Failure why{FailureKind::KeyExchange, static_cast<std::int32_t>(keys.Failure),
+                            keys.Detail, 0};
+                why.ServerCode = keys.Code;
+                return {ExchangeEnd::Failed, {}, why, {}};
+            }
+            nts.Session.Establish(std::move(keys.C2SKey), std::move(keys.S2CKey), keys.Response,
+                                  server);
+            nts.EstablishedWith = keServer;
+        }
+        Finished finished =
+            RunExchange(state, settings, services,
+                        {nts.Session.NtpServer(), nts.Session.NtpPort(), &nts.Session});
+        if (finished.End != ExchangeEnd::Failed || finished.Why.Kind != FailureKind::KeysRevoked ||
+            attempt > 0) {
+            return finished;
+        }
+    }
+}
+
+Finished Run(const SyncState& state, const SettingsRecord& settings, SyncServices& services,
+             const std::string& server) {
+    return settings.NTS ? RunAuthenticated(state, settings, services, server)
+                        : RunExchange(state, settings, services, {server, NTPPort, nullptr});
 }
 
 void ReportFailure(SettingsRecord& settings, SyncServices& services, const std::string& server,
@@ -163,7 +229,7 @@ SyncOutcome SyncSystemTime(SyncState& state, SettingsRecord& settings, SyncServi
     }
     WaitingFlag waiting(state);
 
-    const Finished finished = RunExchange(state, settings, services, server);
+    const Finished finished = Run(state, settings, services, server);
     if (finished.End == ExchangeEnd::Abandoned) {
         return SyncOutcome::Abandoned;
     }
@@ -225,10 +291,12 @@ SyncOutcome SyncSystemTime(SyncState& state, SettingsRecord& settings, SyncServi
     figures.Negative = diffSeconds < 0;
     figures.DiffText = Text::DialogDuration(std::llabs(diffSeconds));
     figures.OneWay = oneWay;
+    figures.Authenticated = finished.Authenticated;
     const std::string text = SuccessText(sample, figures);
 
     WriteNTPLog(settings, services.Log, services.Clock.Now().Local, true, server, oneWay,
-                figures.Negative, Text::LogDuration(std::llabs(diffSeconds)), 0, std::string());
+                figures.Negative, Text::LogDuration(std::llabs(diffSeconds)), 0, std::string(),
+                finished.Authenticated);
     if (showResult) {
         services.Messages.ShowSyncMessage(text);
     }
@@ -243,9 +311,10 @@ QueryOutcome QueryServer(SyncState& state, const SettingsRecord& settings, SyncS
     }
     WaitingFlag waiting(state);
 
-    const Finished finished = RunExchange(state, settings, services, server);
+    const Finished finished = Run(state, settings, services, server);
     if (finished.End == ExchangeEnd::Sampled) {
         outcome.Ok = true;
+        outcome.Authenticated = finished.Authenticated;
         outcome.Stratum = finished.Kept.Stratum;
         outcome.OffsetSeconds = static_cast<double>(finished.Kept.OffsetNs) / 1e9;
         outcome.DelaySeconds = static_cast<double>(finished.Kept.DelayNs) / 1e9;

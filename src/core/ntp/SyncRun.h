@@ -43,6 +43,7 @@ SyncOutcome SyncSystemTime(SyncState& state, SettingsRecord& settings, SyncServi
 
 struct QueryOutcome {
     bool Ok = false;
+    bool Authenticated = false;
     std::string FailureText;
     std::int32_t ErrorNumber = 0;
     std::string ErrorCode;

@@ -1,5 +1,7 @@
 #include "ntp/SyncTexts.h"
 
+#include "ntp/NtsTexts.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -89,7 +91,14 @@ FailureReport DescribeFailure(const Failure& failure, const std::string& server)
                     ") は古すぎて正しくありません。" + kNotDone,
                 0, CodeBeforeFloor};
     case FailureKind::NotAuthentic:
-        return {named + "の応答を認証できません。" + kNotDone, 0, CodeNotAuthentic};
+        return {NtsNoAuthenticReplyText(server), 0, CodeNtsNoAuthenticReply};
+    case FailureKind::KeysRevoked:
+        return {NtsKissNtsnText(server), 0, CodeNtsKissNtsn};
+    case FailureKind::KeyExchange: {
+        const auto why = static_cast<NtsKeFailure>(failure.Number);
+        return {NtsKeFailureText(why, server, failure.ServerCode), failure.ServerCode,
+                NtsKeFailureCode(why)};
+    }
     }
     return {NoResponseText(server), 0, CodeNoResponse};
 }
@@ -109,6 +118,9 @@ std::string SuccessText(const Sample& sample, const SuccessFigures& figures) {
     text += "応答遅延: " +
             Text::OneDecimal(static_cast<double>(sample.ProcessingTenThousandths) / 10.0) + "ms" +
             separator + "推定伝送遅延: " + Text::OneDecimal(figures.OneWay) + "ms";
+    if (figures.Authenticated) {
+        text += std::string(CRLF) + NtsAuthenticatedText();
+    }
     return text;
 }
 

@@ -37,7 +37,6 @@ inline constexpr const char* CodeBadVersion = "morvatel:BadVersion";
 inline constexpr const char* CodeStratumUnsynchronized = "morvatel:StratumUnsynchronized";
 inline constexpr const char* CodeRootDistance = "morvatel:RootDistanceTooLarge";
 inline constexpr const char* CodeBeforeFloor = "morvatel:ServerTimeTooOld";
-inline constexpr const char* CodeNotAuthentic = "morvatel:ReplyNotAuthentic";
 
 // What the dialog shows and the log records for a failed exchange.
 struct FailureReport {
@@ -60,6 +59,7 @@ struct SuccessFigures {
     bool Negative = false;
     std::string DiffText; // Text::DialogDuration
     float OneWay = 0.0f;  // ms
+    bool Authenticated = false;
 };
 
 std::string SuccessText(const Sample& sample, const SuccessFigures& figures);

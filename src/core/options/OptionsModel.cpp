@@ -71,6 +71,7 @@ Form Load(const SettingsRecord& s, bool autoRun) {
     f.chkNTP_UsePermissibleDelay = s.NTP_UsePermissibleDelay;
     f.chkNTP_ShowDialog = s.NTP_ShowDialog;
     f.chkNTP_Logging = s.NTP_Logging;
+    f.chkNTS = s.NTS;
     f.chkFixWindowPosition = s.FixWindowPosition;
     f.chkTopMost = s.TopMost;
 
@@ -106,6 +107,7 @@ void Store(const Form& f, bool intervalEdited, SettingsRecord& s) {
     s.NTPatResume_Delay = ReadField(f.txtNTPatResume_Delay, 1000);
     s.NTP_ShowDialog = f.chkNTP_ShowDialog;
     s.NTP_Logging = f.chkNTP_Logging;
+    s.NTS = f.chkNTS;
     s.TopMost = f.chkTopMost;
     s.Blink = f.chkBlink;
     s.TimeFormat = f.cmbTimeFormat >= 0 && f.cmbTimeFormat < static_cast<int>(kTimeFormats.size())

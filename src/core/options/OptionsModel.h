@@ -54,6 +54,7 @@ struct Form {
     std::string txtNTP_Samples;
     bool chkNTP_ShowDialog = false;
     bool chkNTP_Logging = false;
+    bool chkNTS = false;
 };
 
 // cmbServers' one list entry: the built-in server, which is also

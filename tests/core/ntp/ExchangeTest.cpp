@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -323,34 +324,60 @@ TEST(Exchange, TimestampsAreReadInTheEraNearestTheLocalClock) {
 }
 
 TEST(Exchange, AnAuthenticatorExtendsRequestsAndVouchesForReplies) {
-    // Appends a 4-byte field and believes only replies that end in it.
+    // Appends a 4-byte field (none once out of cookies) and believes only
+    // replies that end in it; a reply ending in "NTSN" revokes its keys.
     struct Tagging : Authenticator {
+        bool spent = false;
+        bool revoked = false;
         std::size_t requestSize = 0;
         std::vector<std::uint8_t> RequestExtensions(const std::vector<std::uint8_t>&) override {
-            return {'T', 'A', 'G', '!'};
+            return spent ? std::vector<std::uint8_t>{}
+                         : std::vector<std::uint8_t>{'T', 'A', 'G', '!'};
         }
         bool Verify(const std::vector<std::uint8_t>& request,
                     const std::vector<std::uint8_t>& reply) override {
             requestSize = request.size();
+            revoked = std::equal(reply.end() - 4, reply.end(), "NTSN");
             return reply.size() == 52 && std::equal(reply.end() - 4, reply.end(), "TAG!");
         }
+        bool KeysRevoked() const override { return revoked; }
     };
-    const std::function<void(std::vector<std::uint8_t>&)> tagged = [](auto& b) {
-        b.insert(b.end(), {'T', 'A', 'G', '!'});
+    using Spoil = std::function<void(std::vector<std::uint8_t>&)>;
+    const auto ending = [](const char* tail) -> Spoil {
+        return [tail](auto& b) { b.insert(b.end(), tail, tail + 4); };
     };
-    for (const bool genuine : {true, false}) {
-        SCOPED_TRACE(genuine ? "tagged" : "forged");
+    struct Row {
+        const char* name;
+        bool spent;
+        Spoil reply;
+        std::size_t sends;
+        std::optional<FailureKind> failure;
+        std::int64_t endMs;
+    };
+    const Row rows[] = {
+        {"tagged", false, ending("TAG!"), 1, std::nullopt, 10},
+        // A forgery does not end the wait; the second address is still asked.
+        {"forged", false, nullptr, 2, FailureKind::NotAuthentic, 851},
+        // No later reply could be verified: neither waits nor asks on.
+        {"revoked", false, ending("NTSN"), 1, FailureKind::KeysRevoked, 10},
+        // A request that cannot be authenticated never leaves.
+        {"no cookie", true, ending("TAG!"), 0, FailureKind::OverDelay, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
         Tagging auth;
-        ExchangeSettings settings = Addresses({kV4});
+        auth.spent = row.spent;
+        ExchangeSettings settings = Addresses({kV4, kV6});
         settings.Auth = &auth;
-        const Played played = Play(settings, {{kV4, 0, 10, genuine ? tagged : nullptr}});
-        EXPECT_EQ(auth.requestSize, 52u);
-        if (genuine) {
+        const Played played = Play(settings, {{kV4, 0, 10, row.reply}});
+        EXPECT_EQ(played.sends.size(), row.sends);
+        EXPECT_EQ(played.endMs, row.endMs);
+        if (!row.failure) {
+            EXPECT_EQ(auth.requestSize, 52u);
             EXPECT_TRUE(std::holds_alternative<Sample>(played.outcome));
         } else {
             ASSERT_TRUE(std::holds_alternative<Failure>(played.outcome));
-            EXPECT_EQ(std::get<Failure>(played.outcome).Kind, FailureKind::NotAuthentic);
-            EXPECT_EQ(played.endMs, 601) << "a forgery does not end the wait";
+            EXPECT_EQ(std::get<Failure>(played.outcome).Kind, *row.failure);
         }
     }
 }

@@ -220,8 +220,8 @@ struct ReplyPlan {
             };
             put(8, plan.RootDispersion);
             std::copy(plan.ReferenceId.begin(), plan.ReferenceId.begin() + 4, bytes.begin() + 12);
-            if (plan.EchoOrigin && request.size() == 48) {
-                std::copy(request.begin() + 40, request.end(), bytes.begin() + 24);
+            if (plan.EchoOrigin && request.size() >= 48) {
+                std::copy(request.begin() + 40, request.begin() + 48, bytes.begin() + 24);
             }
             put(32, plan.ReceiveSeconds);
             put(36, plan.ReceiveFraction);

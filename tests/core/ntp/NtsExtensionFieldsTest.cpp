@@ -19,15 +19,6 @@ const Bytes kS2C(32, 0x5c);
 const Bytes kUniqueId(32, 0x1d);
 const Bytes kNonce(16, 0x0e);
 
-void PutField(Bytes& out, std::uint16_t type, const Bytes& body) {
-    const std::size_t length = 4 + ((body.size() + 3) & ~std::size_t{3});
-    out.insert(out.end(),
-               {static_cast<std::uint8_t>(type >> 8), static_cast<std::uint8_t>(type),
-                static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)});
-    out.insert(out.end(), body.begin(), body.end());
-    out.resize(out.size() + length - 4 - body.size(), 0);
-}
-
 std::uint16_t Type(const Bytes& b, std::size_t at) {
     return static_cast<std::uint16_t>(b[at] << 8 | b[at + 1]);
 }
@@ -35,22 +26,10 @@ std::uint16_t Type(const Bytes& b, std::size_t at) {
 // A server's reply: header, unique identifier, then the authenticator
 // sealing `cookies` new cookies with the server-to-client key.
 Bytes Reply(std::size_t cookies = 2) {
-    FakeAead aead;
     Bytes out(ntp::PacketSize, 0);
     out[0] = 0x24;
     out[1] = 2;
-    PutField(out, static_cast<std::uint16_t>(NtsField::UniqueIdentifier), kUniqueId);
-    Bytes inner;
-    for (std::size_t i = 0; i < cookies; ++i) {
-        PutField(inner, static_cast<std::uint16_t>(NtsField::Cookie), Bytes(100, 0xc0));
-    }
-    const std::array<ntp::ByteSpan, 2> associated{ntp::ByteSpan(out), ntp::ByteSpan(kNonce)};
-    const Bytes sealed = *aead.Seal(kS2C, associated, inner);
-    Bytes body{0, 16, static_cast<std::uint8_t>(sealed.size() >> 8),
-               static_cast<std::uint8_t>(sealed.size())};
-    body.insert(body.end(), kNonce.begin(), kNonce.end());
-    body.insert(body.end(), sealed.begin(), sealed.end());
-    PutField(out, static_cast<std::uint16_t>(NtsField::Authenticator), body);
+    SealReply(out, kUniqueId, kS2C, kNonce, cookies);
     return out;
 }
 

@@ -1,5 +1,8 @@
+#include "core/ntp/FakeAead.h"
 #include "core/ntp/FakeSyncWorld.h"
 
+#include "ntp/NtsSession.h"
+#include "ntp/NtsTexts.h"
 #include "ntp/SyncRun.h"
 #include "ntp/SyncTexts.h"
 
@@ -551,4 +554,133 @@ TEST_F(SyncRunTest, QueryReportsOffsetAndDelayAndTouchesNothing) {
     EXPECT_FALSE(failed.Ok);
     EXPECT_EQ(failed.ErrorCode, "morvatel:OverPermissibleDelay");
     EXPECT_TRUE(silent.world.Trace.empty());
+}
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+const Bytes kC2S(32, 0xc2);
+const Bytes kS2C(32, 0x5c);
+const Bytes kUniqueId(32, 0x1d); // every identifier the session makes
+
+enum class Answer { Sealed, Tampered, Ntsn };
+
+// A server that shares the exchanged keys: its reply to `plan`'s header
+// echoes the identifier and seals one new cookie, unless told otherwise.
+std::function<SocketEvent(const Bytes&)> NtsReply(FakeSyncWorld& world, ReplyPlan plan,
+                                                  Answer answer) {
+    if (answer == Answer::Ntsn) {
+        plan.Stratum = 0;
+        plan.ReferenceId = "NTSN";
+    }
+    auto header = plan.Maker(world);
+    return [header, answer](const Bytes& request) {
+        SocketEvent event = header(request);
+        Bytes& out = std::get<Datagram>(event).Bytes;
+        if (answer == Answer::Ntsn) {
+            PutField(out, static_cast<std::uint16_t>(NtsField::UniqueIdentifier), kUniqueId);
+            return event;
+        }
+        SealReply(out, kUniqueId, kS2C, Bytes(16, 0x0e), 1);
+        if (answer == Answer::Tampered) {
+            out[43] ^= 1; // the transmit time, a second off
+        }
+        return event;
+    };
+}
+
+struct FakeKeyExchange : NtsKeyExchanger {
+    std::vector<NtsKeFailure> failures; // in turn; success once they run out
+    std::vector<std::string> asked;
+    NtsKeyExchangeResult Run(const std::string& host, std::uint16_t port) override {
+        asked.push_back(host + " " + std::to_string(port));
+        NtsKeyExchangeResult result;
+        if (asked.size() <= failures.size()) {
+            result.Failure = failures[asked.size() - 1];
+            return result;
+        }
+        result.C2SKey = kC2S;
+        result.S2CKey = kS2C;
+        result.Response.Cookies.assign(2, Bytes(100, 0xc0));
+        return result;
+    }
+};
+
+} // namespace
+
+// The key exchange only when the session lacks keys or cookies, one new one
+// after NTSN and no more, and every failure in the authenticated texts.
+TEST_F(SyncRunTest, AuthenticatedRuns) {
+    struct Row {
+        const char* name;
+        std::vector<NtsKeFailure> keFailures;
+        std::vector<std::vector<Answer>> runs; // the answers to each run's requests
+        std::size_t keyExchanges;
+        std::string lastText; // the last run's dialog
+        std::string logTail;
+    };
+    const std::string notDone = "\r\n\r\n時刻の同期はできませんでした。";
+    const std::string ok = "0.0ms　推定伝送遅延: 10.0ms\r\n" + NtsAuthenticatedText();
+    const Row rows[] = {
+        {"cookies carry over",
+         {},
+         {{Answer::Sealed}, {Answer::Sealed}},
+         1,
+         ok,
+         "10.0ms -00:00:05 - NTS\r\n"},
+        {"NTSN, new keys",
+         {},
+         {{Answer::Ntsn, Answer::Sealed}},
+         2,
+         ok,
+         "10.0ms -00:00:05 - NTS\r\n"},
+        {"NTSN twice",
+         {},
+         {{Answer::Ntsn, Answer::Ntsn}},
+         2,
+         NtsKissNtsnText("192.0.2.10"),
+         " - - 0 NTS:NTSN\r\n"},
+        {"tampered",
+         {},
+         {{Answer::Tampered}},
+         1,
+         NtsNoAuthenticReplyText("192.0.2.10"),
+         " - - 0 NTS:NoAuthenticatedReply\r\n"},
+        {"certificate expired",
+         {NtsKeFailure::CertificateExpired},
+         {{}},
+         1,
+         NtsKeFailureText(NtsKeFailure::CertificateExpired, "192.0.2.10", 0),
+         " - - 0 NTS-KE:CertificateExpired\r\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Scenario t;
+        t.settings.NTS = true;
+        FakeAead aead;
+        NtsSession session(aead,
+                           [](std::uint8_t* out, std::size_t n) { std::fill_n(out, n, 0x1d); });
+        FakeKeyExchange keyExchange;
+        keyExchange.failures = row.keFailures;
+        NtsServices nts{keyExchange, session, {}};
+        auto services = t.world.Services();
+        services.Nts = &nts;
+        std::size_t sent = 0;
+        for (const auto& answers : row.runs) {
+            for (std::size_t i = 0; i < answers.size(); ++i) {
+                t.world.Play(20, NtsReply(t.world, t.Good(), answers[i]), {}, sent + i);
+            }
+            sent += answers.size();
+            SyncSystemTime(t.state, t.settings, services, true, kServer);
+        }
+        EXPECT_EQ(keyExchange.asked.size(), row.keyExchanges);
+        EXPECT_EQ(keyExchange.asked[0], "192.0.2.10 4460");
+        ASSERT_EQ(t.world.Sends.size(), sent) << "the retry sends once more, never a bare header";
+        for (const auto& request : t.world.Sends) {
+            EXPECT_GT(request.Bytes.size(), PacketSize);
+        }
+        ASSERT_FALSE(t.world.Dialogs.empty());
+        EXPECT_TRUE(t.world.Dialogs.back().ends_with(row.lastText)) << t.world.Dialogs.back();
+        EXPECT_TRUE(t.world.LogLines.back().ends_with(row.logTail)) << t.world.LogLines.back();
+    }
 }
