@@ -158,7 +158,7 @@ class ClockUnderWine(unittest.TestCase):
     def test_nts_is_refused_plainly(self):
         result = self.wine.run(["wine", os.path.join(self.wine.folder, "morvatel.exe"),
                                 "--query", "--nts", "127.0.0.1"])
-        self.assertEqual(result.returncode, 1)
+        self.assertEqual(result.returncode, 2)
         self.assertIn("NTS", result.stderr.decode("utf-8", "replace"))
 
     def test_window_face_menu_dialogs_and_exit(self):
