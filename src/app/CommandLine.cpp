@@ -141,7 +141,12 @@ Options Parse(const QStringList& arguments) {
         } else if (argument == QLatin1String("--dry-run")) {
             options.dryRun = true;
         } else if (argument == QLatin1String("--nts")) {
+#ifdef _WIN32
+            // Built without OpenSSL (src/app/CMakeLists.txt).
+            return Failure("この Windows 版は NTS に対応していません");
+#else
             options.nts = true;
+#endif
         } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
             help = true;
         } else if (argument == QLatin1String("--version")) {

@@ -1,13 +1,15 @@
 #include "SyncRunner.h"
 
 #include "LogFile.h"
-#include "NtsKeClient.h"
 #include "QtSyncAdapters.h"
 #include "TextCodec.h"
+#ifndef _WIN32
+#include "NtsKeClient.h"
 #include "ntp/Aead.h"
 #include "ntp/NtsSession.h"
 
 #include <openssl/rand.h>
+#endif
 
 #include <cstdlib>
 #include <utility>
@@ -27,6 +29,7 @@ private:
     LogFile file_;
 };
 
+#ifndef _WIN32
 class QtKeyExchanger final : public ntp::NtsKeyExchanger {
 public:
     ntp::NtsKeyExchangeResult Run(const std::string& host, std::uint16_t port) override {
@@ -41,6 +44,7 @@ void RandomBytes(std::uint8_t* out, std::size_t size) {
         std::abort();
     }
 }
+#endif
 
 } // namespace
 
@@ -49,7 +53,7 @@ struct SyncRunner::Impl {
          std::string logPath)
         : settings(s), log(std::move(logPath)),
           socket(pump, clocks, clocks), services{socket,   pump, clocks, clocks, setter,
-                                                 messages, log,  random, &nts} {}
+                                                 messages, log,  random, Nts()} {}
 
     SettingsRecord& settings;
     EncodedLogSink log;
@@ -57,10 +61,21 @@ struct SyncRunner::Impl {
     QtSync::Clocks clocks;
     QtSync::Random random;
     QtSync::UdpEndpoint socket;
+#ifdef _WIN32
+    // Without OpenSSL an authenticated run fails as a failed key exchange,
+    // never as a plain one.
+    ntp::NtsServices* Nts() {
+        return nullptr;
+    }
+#else
     std::unique_ptr<ntp::Aead> aead = ntp::MakeAesSivCmac256();
     ntp::NtsSession session{*aead, RandomBytes};
     QtKeyExchanger keyExchanger;
     ntp::NtsServices nts{keyExchanger, session, {}};
+    ntp::NtsServices* Nts() {
+        return &nts;
+    }
+#endif
     ntp::SyncServices services;
     ntp::SyncState state;
 };

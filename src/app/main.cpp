@@ -25,10 +25,12 @@ void ExitOnFatal(QtMsgType type, const QMessageLogContext& context, const QStrin
     }
 }
 
+#ifndef _WIN32
 bool Present(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && value[0] != '\0';
 }
+#endif
 
 } // namespace
 

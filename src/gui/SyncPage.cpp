@@ -48,6 +48,12 @@ SyncPage::SyncPage(const SettingsRecord& applied, Sources sources, QWidget* pare
     serverLine->addWidget(cmdTestNTP);
 
     chkNTS = AddCheckBox(QStringLiteral("chkNTS"), QStringLiteral("NTS で認証する(&S)"));
+#ifdef _WIN32
+    // Built without OpenSSL (src/app/CMakeLists.txt). The stored choice is
+    // still shown, since a sync it asks for fails rather than run plain.
+    chkNTS->setEnabled(false);
+    chkNTS->setToolTip(QStringLiteral("この Windows 版は NTS に対応していません"));
+#endif
     chkNTPatRun = AddCheckBox(QStringLiteral("chkNTPatRun"),
                               QStringLiteral("Morvatel の起動時に同期する(&R)"));
     chkNTPatResume = AddCheckBox(QStringLiteral("chkNTPatResume"),

@@ -52,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, CommandLineParse, testing::Values(
     ParseRow{"QtOptionOutsideTheWindow", {"--sync", "-platform", "offscreen"}, Mode::Error, "", false, "Qt"},
     ParseRow{"LineBreakInServer", {"--sync", "a\nb"}, Mode::Error, "", false, "制御文字"},
     ParseRow{"EscapeInServer", {"--query=a\x1b[2Jb"}, Mode::Error, "", false, "制御文字"},
-    ParseRow{"LineBreakAfterAnOption", {"--query", "--nts", "a\nb"}, Mode::Error, "", false, "制御文字"},
+    ParseRow{"LineBreakAfterAnOption", {"--query", "--dry-run", "a\nb"}, Mode::Error, "", false, "制御文字"},
     ParseRow{"ServerAfterAnOption", {"--sync", "--dry-run", "::1"}, Mode::Sync, "::1", true, ""},
     ParseRow{"TabInServer", {"--sync", "a\tb"}, Mode::Error, "", false, "制御文字"},
     ParseRow{"C1ControlInServer", {"--query", "a\u0085b"}, Mode::Error, "", false, "制御文字"}
