@@ -31,7 +31,7 @@ void Load(SettingsRecord& s, const std::string& settingsPath,
 void LoadFrom(SettingsRecord& s, std::string_view fileContent,
               const SettingsFile::FileEncoding& encoding = SettingsFile::Utf8Encoding());
 
-// The 26 keys Save writes, in their order, as UTF-8 text.
+// The keys Save writes, in their order, as UTF-8 text.
 // NTP_UTCOffset and DrawInterval are not among them: they are only ever put
 // into the file by hand, and a save leaves those lines alone.
 std::vector<ProfileFile::Entry> Entries(const SettingsRecord& s, const WindowPosition& w);

@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, ServerText, testing::Values(
 ), RowName());
 // clang-format on
 
-// The 26 keys as the file would have them, to compare whole records.
+// The keys as the file would have them, to compare whole records.
 std::vector<ProfileFile::Entry> Saved(const SettingsRecord& s) {
     return SettingsStore::Entries(s, {944, 216, 1180, 1080});
 }
