@@ -157,6 +157,16 @@ for i in "${!measured[@]}"; do
         -v start="$(median "${startup[$i]}")" -v n=$(( $(wakeups "$pid") - count0[$pid] )) \
         'BEGIN { printf "%-10s %12.1f %16.1f %10d %14d\n", name, rss / 1024, dirty / 1024, start, n }'
 done
+if [ -n "${DETAIL:-}" ]; then
+    # Where the clock's resident memory goes beyond the empty program's, by
+    # mapping (a library, [heap], [anon]), largest first.
+    echo "resident kB by mapping, morvatel minus empty-qt:"
+    for i in 0 1; do
+        awk -v side=$i '/^[0-9a-f]+-[0-9a-f]+ / { name = ($6 == "") ? "[anon]" : $6; sub(".*/", "", name) }
+            $1 == "Rss:" { print side, name, $2 }' "/proc/${measured[i]}/smaps"
+    done | awk '{ kb[$2] += ($1 == 0 ? $3 : -$3) } END { for (n in kb) if (kb[n] >= 64 || kb[n] <= -64) printf "  %-36s %7d\n", n, kb[n] }' |
+        sort -k2 -n -r
+fi
 echo "start-up runs (ms):"
 for i in "${!names[@]}"; do
     echo "  ${names[i]}: ${startup[$i]}"

@@ -4,11 +4,12 @@
 #include "QtSyncAdapters.h"
 #include "TextCodec.h"
 #ifndef _WIN32
-#include "NtsKeClient.h"
+#include "NtsModule.h"
 #include "ntp/Aead.h"
 #include "ntp/NtsSession.h"
 
-#include <openssl/rand.h>
+#include <cerrno>
+#include <sys/random.h>
 #endif
 
 #include <cstdlib>
@@ -30,18 +31,53 @@ private:
 };
 
 #ifndef _WIN32
-class QtKeyExchanger final : public ntp::NtsKeyExchanger {
+// The key exchange loads the NTS module; a module that cannot be loaded fails
+// the run as a TLS failure, its reason in the log.
+class LoadingKeyExchanger final : public ntp::NtsKeyExchanger {
 public:
     ntp::NtsKeyExchangeResult Run(const std::string& host, std::uint16_t port) override {
-        return NtsKeClient::Run(QString::fromStdString(host), port);
+        std::string why;
+        if (NtsBackend* backend = NtsModule::Backend(why)) {
+            return backend->KeyExchange(host, port);
+        }
+        ntp::NtsKeyExchangeResult failed;
+        failed.Failure = ntp::NtsKeFailure::TlsFailed;
+        failed.Detail = why;
+        return failed;
+    }
+};
+
+// Sealing follows a key exchange, so the module is there by then; without
+// it nothing seals or opens.
+class LoadedAead final : public ntp::Aead {
+public:
+    std::optional<std::vector<std::uint8_t>> Seal(ntp::ByteSpan key,
+                                                  std::span<const ntp::ByteSpan> associated,
+                                                  ntp::ByteSpan plaintext) override {
+        NtsBackend* backend = NtsModule::Loaded();
+        return backend ? backend->Aead().Seal(key, associated, plaintext) : std::nullopt;
+    }
+    std::optional<std::vector<std::uint8_t>> Open(ntp::ByteSpan key,
+                                                  std::span<const ntp::ByteSpan> associated,
+                                                  ntp::ByteSpan sealed) override {
+        NtsBackend* backend = NtsModule::Loaded();
+        return backend ? backend->Aead().Open(key, associated, sealed) : std::nullopt;
     }
 };
 
 void RandomBytes(std::uint8_t* out, std::size_t size) {
-    if (RAND_bytes(out, static_cast<int>(size)) != 1) {
-        // A predictable identifier or nonce would let a forger pair replies
-        // or break the seal; better no request at all.
-        std::abort();
+    while (size > 0) {
+        const ssize_t n = ::getrandom(out, size, 0);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            // A predictable identifier or nonce would let a forger pair
+            // replies or break the seal; better no request at all.
+            std::abort();
+        }
+        out += n;
+        size -= static_cast<std::size_t>(n);
     }
 }
 #endif
@@ -68,9 +104,9 @@ struct SyncRunner::Impl {
         return nullptr;
     }
 #else
-    std::unique_ptr<ntp::Aead> aead = ntp::MakeAesSivCmac256();
-    ntp::NtsSession session{*aead, RandomBytes};
-    QtKeyExchanger keyExchanger;
+    LoadedAead aead;
+    ntp::NtsSession session{aead, RandomBytes};
+    LoadingKeyExchanger keyExchanger;
     ntp::NtsServices nts{keyExchanger, session, {}};
     ntp::NtsServices* Nts() {
         return &nts;

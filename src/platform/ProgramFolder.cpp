@@ -60,16 +60,23 @@ DataLocation DataFolder() {
     return location;
 }
 
-std::string HelpPage(const std::string& programFolder,
-                     const std::function<bool(const std::string&)>& exists) {
+std::string ShippedFile(const std::string& programFolder, const std::string& name,
+                        const std::string& installed,
+                        const std::function<bool(const std::string&)>& exists) {
     const std::filesystem::path folder(programFolder);
-    const std::string beside = (folder / "Readme.html").string();
+    const std::string beside = (folder / name).string();
     if (exists(beside)) {
         return beside;
     }
-    const std::string installed =
-        (folder / ".." / "share" / "morvatel" / "Readme.html").lexically_normal().string();
-    return exists(installed) ? installed : beside;
+    const std::string shipped = (folder / ".." / installed).lexically_normal().string();
+    return exists(shipped) ? shipped : std::string();
+}
+
+std::string HelpPage(const std::string& programFolder,
+                     const std::function<bool(const std::string&)>& exists) {
+    const std::string page =
+        ShippedFile(programFolder, "Readme.html", "share/morvatel/Readme.html", exists);
+    return page.empty() ? (std::filesystem::path(programFolder) / "Readme.html").string() : page;
 }
 
 } // namespace ProgramFolder

@@ -35,6 +35,11 @@ bool Create(const std::string& folder);
 std::string Distrust(const std::string& folder, unsigned user);
 std::string Distrust(const std::string& folder); // for this process's user
 
+// Why code in `file` must not be loaded, or empty when it may: the file, with
+// links resolved, and the folder holding it must belong to this process's
+// user or root and be writable by no one else. Linux only.
+std::string DistrustCode(const std::string& file);
+
 struct DataLocation {
     std::string folder; // where Morvatel.ini and Morvatel.log live
     std::string seed;   // a Morvatel.ini to start the user's from, or empty
@@ -60,9 +65,15 @@ DataLocation DataFolder();
 // on a pipe. False when nothing was copied.
 bool Seed(const std::string& from, const std::string& to);
 
-// The help page: Readme.html beside the program, else the one installed with
-// it in <prefix>/share/morvatel when the program is <prefix>/bin/morvatel,
-// else the one beside the program again, so that opening it fails quietly.
+// A file that comes with the program: `name` beside it (a build folder, or a
+// copy carried as one folder), else <prefix>/`installed` when the program is
+// <prefix>/bin/morvatel; empty when neither exists.
+std::string ShippedFile(const std::string& programFolder, const std::string& name,
+                        const std::string& installed,
+                        const std::function<bool(const std::string&)>& exists);
+
+// The help page: Readme.html as a shipped file from share/morvatel, else the
+// one beside the program, so that opening it fails quietly.
 std::string HelpPage(const std::string& programFolder,
                      const std::function<bool(const std::string&)>& exists);
 

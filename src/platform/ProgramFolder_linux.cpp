@@ -61,6 +61,17 @@ std::string Distrust(const std::string& folder) {
     return Distrust(folder, static_cast<unsigned>(::geteuid()));
 }
 
+std::string DistrustCode(const std::string& file) {
+    std::error_code ec;
+    const std::filesystem::path real = std::filesystem::canonical(file, ec);
+    if (ec) {
+        return file + " cannot be examined";
+    }
+    const auto user = static_cast<unsigned>(::geteuid());
+    std::string reason = Foreign(real.parent_path().string(), user, true);
+    return reason.empty() ? Foreign(real.string(), user, true) : reason;
+}
+
 bool Seed(const std::string& from, const std::string& to) {
     struct stat st {};
     if (::lstat(to.c_str(), &st) == 0 || errno != ENOENT) {

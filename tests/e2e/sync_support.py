@@ -61,6 +61,11 @@ class Sandbox:
         os.makedirs(self.home)
         self.program = os.path.join(self.bin, "morvatel")
         shutil.copy2(program, self.program)
+        # The folder as a user would carry it: NTS comes from a module
+        # beside the program.
+        module = os.path.join(os.path.dirname(program), "morvatel-nts.so")
+        if os.path.exists(module):
+            shutil.copy2(module, self.bin)
 
     def close(self):
         shutil.rmtree(self.root, ignore_errors=True)

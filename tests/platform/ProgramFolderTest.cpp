@@ -105,6 +105,31 @@ INSTANTIATE_TEST_SUITE_P(Rows, TrustRows, testing::Values(
 ), RowName());
 // clang-format on
 
+// Code is judged where it really is: a link of the user's own to a module
+// that others may replace is no better than the module itself.
+TEST(ProgramFolder, LoadsCodeOnlyFromTheUsersOwnFolder) {
+    TempFolder temp;
+    fs::permissions(temp.Path(), fs::perms(0755));
+    const fs::path own = temp.Path() / "own";
+    const fs::path shared = temp.Path() / "shared";
+    fs::create_directories(own);
+    fs::create_directories(shared);
+    fs::permissions(shared, fs::perms(01777));
+    Put((own / "m.so").string(), "");
+    Put((shared / "m.so").string(), "");
+    Put((own / "open.so").string(), "");
+    fs::permissions(own / "open.so", fs::perms(0646));
+    fs::create_symlink(shared / "m.so", own / "link.so");
+    const std::pair<fs::path, bool> rows[] = {{own / "m.so", true},
+                                              {own / "open.so", false},
+                                              {shared / "m.so", false},
+                                              {own / "link.so", false},
+                                              {own / "missing.so", false}};
+    for (const auto& [path, trusted] : rows) {
+        EXPECT_EQ(ProgramFolder::DistrustCode(path.string()).empty(), trusted) << path;
+    }
+}
+
 TEST(ProgramFolder, SeedsOnlyAMissingUserFileFromAPlainOne) {
     TempFolder temp;
     const std::string beside = temp.File("Morvatel.ini");
@@ -127,11 +152,13 @@ TEST(ProgramFolder, SeedsOnlyAMissingUserFileFromAPlainOne) {
     EXPECT_FALSE(fs::exists(user));
 }
 
+// The help page, or with `module` the NTS module, which has no fallback.
 struct HelpRow {
     const char* name;
     std::string program;
     std::vector<std::string> present;
     std::string expected;
+    bool module = false;
 };
 class HelpPageRows : public testing::TestWithParam<HelpRow> {};
 
@@ -146,8 +173,11 @@ TEST_P(HelpPageRows, FindsThePage) {
         }
         return false;
     };
-    EXPECT_EQ(std::filesystem::path(ProgramFolder::HelpPage(row.program, exists)),
-              std::filesystem::path(row.expected));
+    const std::string found =
+        row.module ? ProgramFolder::ShippedFile(row.program, "morvatel-nts.so",
+                                                "lib/morvatel/morvatel-nts.so", exists)
+                   : ProgramFolder::HelpPage(row.program, exists);
+    EXPECT_EQ(std::filesystem::path(found), std::filesystem::path(row.expected));
 }
 
 // clang-format off
@@ -155,7 +185,10 @@ INSTANTIATE_TEST_SUITE_P(Rows, HelpPageRows, testing::Values(
     HelpRow{"BesideWins", "/usr/bin", {"/usr/bin/Readme.html", "/usr/share/morvatel/Readme.html"}, "/usr/bin/Readme.html"},
     HelpRow{"Installed", "/usr/bin", {"/usr/share/morvatel/Readme.html"}, "/usr/share/morvatel/Readme.html"},
     HelpRow{"InstalledUnderOtherPrefix", "/usr/local/bin", {"/usr/local/share/morvatel/Readme.html", "/usr/share/morvatel/Readme.html"}, "/usr/local/share/morvatel/Readme.html"},
-    HelpRow{"NoneFallsBackBeside", "/home/u/morvatel", {}, "/home/u/morvatel/Readme.html"}
+    HelpRow{"NoneFallsBackBeside", "/home/u/morvatel", {}, "/home/u/morvatel/Readme.html"},
+    HelpRow{"ModuleBeside", "/home/u/build", {"/home/u/build/morvatel-nts.so", "/home/u/lib/morvatel/morvatel-nts.so"}, "/home/u/build/morvatel-nts.so", true},
+    HelpRow{"ModuleInstalled", "/usr/bin", {"/usr/lib/morvatel/morvatel-nts.so"}, "/usr/lib/morvatel/morvatel-nts.so", true},
+    HelpRow{"NoModule", "/home/u/morvatel", {"/home/u/morvatel/Readme.html"}, "", true}
 ), RowName());
 #endif
 // clang-format on
