@@ -1,5 +1,6 @@
 #include "AtomicFile.h"
 #include "Win32Calls.h"
+#include "settings/FilePath.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -138,7 +139,7 @@ bool Replace(const std::string& path, const std::string& content) {
 }
 
 bool Replace(const std::string& path, const std::string& content, const Win32Calls& calls) {
-    const std::filesystem::path target(path);
+    const std::filesystem::path target = FilePath(path);
     // A read-only settings file is the user's way of keeping its settings as
     // they are; the system refuses to replace it anyway, but not every file
     // system (nor Wine) does, so ask first.

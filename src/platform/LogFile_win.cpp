@@ -1,4 +1,5 @@
 #include "LogFile.h"
+#include "settings/FilePath.h"
 
 #include <filesystem>
 #include <windows.h>
@@ -7,9 +8,7 @@ void LogFile::AppendLine(const std::string& line) {
     if (path_.empty()) {
         return;
     }
-    // The path is UTF-8 wherever it came from.
-    std::u8string utf8(path_.begin(), path_.end());
-    const std::filesystem::path path(utf8);
+    const std::filesystem::path path = FilePath(path_);
     // A link or junction is opened as itself and then refused, like anything
     // but a plain file on a disk.
     HANDLE h = CreateFileW(path.wstring().c_str(), FILE_APPEND_DATA,

@@ -1,5 +1,6 @@
 #include "ProgramFolder.h"
 
+#include "settings/FilePath.h"
 #include "settings/SettingsFile.h"
 
 #include <cstdio>
@@ -9,7 +10,7 @@
 namespace ProgramFolder {
 
 bool IsInstalledFolder(const std::string& folder) {
-    const std::filesystem::path path = std::filesystem::path(folder).lexically_normal();
+    const std::filesystem::path path = FilePath(folder).lexically_normal();
     for (const char* root : {"/usr", "/opt"}) {
         const std::filesystem::path below = path.lexically_relative(root);
         if (!below.empty() && *below.begin() != "..") {
@@ -48,7 +49,7 @@ DataLocation DataFolder() {
     const std::string program = ExecutableFolder();
     std::error_code ec;
     const bool beside = std::filesystem::exists(std::filesystem::symlink_status(
-        SettingsFile::PathInFolder(program, SettingsFile::kFileName), ec));
+        FilePath(SettingsFile::PathInFolder(program, SettingsFile::kFileName)), ec));
     DataLocation location = ChooseDataLocation(program, IsWritable(program), Distrust(program),
                                                beside, UserConfigFolder());
     if (!location.note.empty()) {
@@ -63,12 +64,12 @@ DataLocation DataFolder() {
 std::string ShippedFile(const std::string& programFolder, const std::string& name,
                         const std::string& installed,
                         const std::function<bool(const std::string&)>& exists) {
-    const std::filesystem::path folder(programFolder);
-    const std::string beside = (folder / name).string();
+    const std::filesystem::path folder = FilePath(programFolder);
+    const std::string beside = PathText(folder / name);
     if (exists(beside)) {
         return beside;
     }
-    const std::string shipped = (folder / ".." / installed).lexically_normal().string();
+    const std::string shipped = PathText((folder / ".." / installed).lexically_normal());
     return exists(shipped) ? shipped : std::string();
 }
 
@@ -76,7 +77,7 @@ std::string HelpPage(const std::string& programFolder,
                      const std::function<bool(const std::string&)>& exists) {
     const std::string page =
         ShippedFile(programFolder, "Readme.html", "share/morvatel/Readme.html", exists);
-    return page.empty() ? (std::filesystem::path(programFolder) / "Readme.html").string() : page;
+    return page.empty() ? PathText(FilePath(programFolder) / "Readme.html") : page;
 }
 
 } // namespace ProgramFolder

@@ -1,5 +1,6 @@
 #include "AtomicFile.h"
 #include "ProgramFolder.h"
+#include "settings/FilePath.h"
 
 #include <filesystem>
 #include <fstream>
@@ -13,16 +14,15 @@ std::string ExecutableFolder() {
     wchar_t buffer[MAX_PATH * 4];
     const DWORD n = GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(std::size(buffer)));
     if (n == 0 || n >= std::size(buffer)) {
-        return std::filesystem::current_path().string();
+        return PathText(std::filesystem::current_path());
     }
-    return std::filesystem::path(std::wstring(buffer, n)).parent_path().string();
+    return PathText(std::filesystem::path(std::wstring(buffer, n)).parent_path());
 }
 
 bool IsWritable(const std::string& folder) {
     // Windows has no reliable access() for folders: try to create a file.
     const std::filesystem::path probe =
-        std::filesystem::path(folder) /
-        ("morvatel-write-test-" + std::to_string(GetCurrentProcessId()));
+        FilePath(folder) / ("morvatel-write-test-" + std::to_string(GetCurrentProcessId()));
     HANDLE h = CreateFileW(probe.wstring().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
@@ -44,11 +44,11 @@ std::string Distrust(const std::string&) {
 
 bool Seed(const std::string& from, const std::string& to) {
     std::error_code ec;
-    if (std::filesystem::exists(std::filesystem::symlink_status(to, ec)) ||
-        !std::filesystem::is_regular_file(from, ec)) {
+    if (std::filesystem::exists(std::filesystem::symlink_status(FilePath(to), ec)) ||
+        !std::filesystem::is_regular_file(FilePath(from), ec)) {
         return false;
     }
-    std::ifstream in(std::filesystem::path(from), std::ios::binary);
+    std::ifstream in(FilePath(from), std::ios::binary);
     if (!in) {
         return false;
     }
@@ -63,13 +63,13 @@ std::string UserConfigFolder() {
     if (n == 0 || n >= std::size(buffer)) {
         return ExecutableFolder();
     }
-    return (std::filesystem::path(std::wstring(buffer, n)) / "Morvatel").string();
+    return PathText(std::filesystem::path(std::wstring(buffer, n)) / "Morvatel");
 }
 
 bool Create(const std::string& folder) {
     std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    return std::filesystem::is_directory(folder, ec);
+    std::filesystem::create_directories(FilePath(folder), ec);
+    return std::filesystem::is_directory(FilePath(folder), ec);
 }
 
 } // namespace ProgramFolder

@@ -2,6 +2,8 @@
 #include "RowName.h"
 #include "TempFolder.h"
 #include "Win32Calls.h"
+#include "settings/FilePath.h"
+#include "settings/SettingsFile.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +19,19 @@ TEST(AtomicFileWin, CreatesANewFile) {
     ASSERT_TRUE(AtomicFile::Replace(path, "[a]\r\nb=c\r\n"));
     EXPECT_EQ(Slurp(path), "[a]\r\nb=c\r\n");
     EXPECT_EQ(folder.Entries(), 1u);
+}
+
+// The program's paths are UTF-8 strings: a folder named in Japanese must
+// survive the trip into std::filesystem and the file streams both ways.
+TEST(AtomicFileWin, SettingsInAJapaneseFolderAreReadBack) {
+    TempFolder folder;
+    const std::filesystem::path japanese = folder.Path() / u8"駅の 時計";
+    std::filesystem::create_directory(japanese);
+    const std::string path = PathText(japanese / "Morvatel.ini");
+    ASSERT_TRUE(AtomicFile::Replace(path, "[Morvatel 1.10]\r\n"));
+    const SettingsFile::FileBytes read = SettingsFile::ReadFileBytes(path);
+    EXPECT_EQ(read.status, SettingsFile::ReadStatus::Read);
+    EXPECT_EQ(read.bytes, "[Morvatel 1.10]\r\n");
 }
 
 TEST(AtomicFileWin, ReadOnlyFileIsLeftAlone) {

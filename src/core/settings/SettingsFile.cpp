@@ -1,6 +1,7 @@
 #include "settings/SettingsFile.h"
 
 #include "settings/AsciiText.h"
+#include "settings/FilePath.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -207,7 +208,7 @@ std::string PathInFolder(const std::string& folder, std::string_view fileName) {
 FileBytes ReadFileBytes(const std::string& path) {
     FileBytes result;
     std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
+    const auto status = std::filesystem::status(FilePath(path), ec);
     if (status.type() == std::filesystem::file_type::not_found) {
         return result;
     }
@@ -215,7 +216,7 @@ FileBytes ReadFileBytes(const std::string& path) {
     if (ec || status.type() != std::filesystem::file_type::regular) {
         return result;
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(FilePath(path), std::ios::binary);
     if (!in) {
         return result;
     }
