@@ -61,7 +61,16 @@ QSize SpinField::sizeHint() const {
     const QSize contents(text + kLineEditMargins, lineEdit()->sizeHint().height());
     QStyleOptionSpinBox option;
     initStyleOption(&option);
-    return style()->sizeFromContents(QStyle::CT_SpinBox, &option, contents, this);
+    QSize size = style()->sizeFromContents(QStyle::CT_SpinBox, &option, contents, this);
+    // Some styles (Windows' own among them) carve a narrower edit field out
+    // of the box than they added for it; the line gets what it asked for.
+    option.rect = QRect(QPoint(), size);
+    const int field =
+        style()
+            ->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxEditField, this)
+            .width();
+    size.rwidth() += std::max(0, contents.width() - field);
+    return size;
 }
 
 QSize SpinField::minimumSizeHint() const {

@@ -5,6 +5,7 @@
 #include "SyncPage.h"
 #include "core/datetime/FakeCalendarData.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -195,7 +196,17 @@ TEST(OptionsDialog, EveryNumberFieldShowsTenCharactersWhole) {
     OptionsDialog& d = f.Open();
     d.show();
     for (const NumericRow& row : kNumeric) {
-        const QLineEdit& edit = *Named<SpinField>(d, row.field).findChild<QLineEdit*>();
+        // Measured on its page as shown: a hidden page is laid out again
+        // only when it is shown.
+        const SpinField& field = Named<SpinField>(d, row.field);
+        auto& tabs = *d.findChild<QTabWidget*>();
+        for (int i = 0; i < tabs.count(); ++i) {
+            if (tabs.widget(i)->isAncestorOf(&field)) {
+                tabs.setCurrentIndex(i);
+            }
+        }
+        QApplication::processEvents();
+        const QLineEdit& edit = *field.findChild<QLineEdit*>();
         for (const QString& typed : {QStringLiteral("9999999999"), QStringLiteral("12abc-+.,W")}) {
             EXPECT_GE(edit.contentsRect().width() - 4, edit.fontMetrics().horizontalAdvance(typed))
                 << row.field << " " << typed.toStdString();
