@@ -209,7 +209,8 @@ class ClockUnderWine(unittest.TestCase):
         self.assertTrue(dialog, "the options dialog did not open")
         time.sleep(1)
         geometry = w.geometry(dialog[0])
-        for page in ("options-clock", "options-general", "options-sync"):
+        # In the order the tabs come, from the first, which the dialog opens on.
+        for page in ("options-general", "options-clock", "options-sync"):
             w.shot(geometry, page)
             w.key("ctrl+Tab")
         w.key("Escape")
