@@ -17,8 +17,8 @@ public:
     virtual ntp::Aead& Aead() = 0;
 };
 
-// The module's one entry point: the backend, or null when the caller is not
-// the build of the program the module was made with.
+// The module's one entry point: the backend, or null when the caller is a
+// program of another version than the module's (the two share classes).
 extern "C" using NtsBackendEntry = NtsBackend * (*)(const char* programVersion);
 inline constexpr char kNtsBackendEntry[] = "morvatel_nts_backend";
 inline constexpr char kNtsModuleName[] = "morvatel-nts.so";
