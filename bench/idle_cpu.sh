@@ -21,20 +21,8 @@ program=$(realpath "${1:-build/morvatel}")
 seconds=${2:-60}
 settle=${SETTLE:-40}
 
-work=$(mktemp -d)
 # shellcheck source=bench/xvfb.sh
 . "$(dirname "$0")/xvfb.sh"
-pids=()
-cleanup() {
-    # Clients first, the X server last.
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        pid=${pids[i]}
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
 
 start_xvfb
 

@@ -26,19 +26,8 @@ seconds=${2:-60}
 runs=${RUNS:-5}
 settle=${SETTLE:-40}
 
-work=$(mktemp -d)
 # shellcheck source=bench/xvfb.sh
 . "$(dirname "$0")/xvfb.sh"
-pids=()
-cleanup() {
-    # Clients first, the X server last.
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[i]}" 2>/dev/null || true
-        wait "${pids[i]}" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
 
 cat > "$work/empty.cpp" <<'EOF'
 #include <QApplication>
